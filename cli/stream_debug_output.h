@@ -1,0 +1,32 @@
+#ifndef VELLUMTRACE_CLI_STREAM_DEBUG_OUTPUT_H_
+#define VELLUMTRACE_CLI_STREAM_DEBUG_OUTPUT_H_
+
+#include <cstdio>
+#include <string>
+
+#include "engine/debug_output.h"
+
+namespace vellumtrace {
+
+// Writes the dump fragments, in order and unchanged, to a stream as UTF-8.
+// Buffered: a large text makes millions of fragments.
+class StreamDebugOutput final : public DebugOutput {
+ public:
+  explicit StreamDebugOutput(std::FILE* stream) : m_stream(stream) {}
+  ~StreamDebugOutput() override { Flush(); }
+  StreamDebugOutput(const StreamDebugOutput&) = delete;
+  StreamDebugOutput& operator=(const StreamDebugOutput&) = delete;
+
+  void Write(std::u16string_view fragment) override;
+  // Returns false when the stream reported a write error.
+  bool Flush();
+
+ private:
+  std::FILE* m_stream;
+  std::string m_buffer;
+  bool m_failed = false;
+};
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_CLI_STREAM_DEBUG_OUTPUT_H_

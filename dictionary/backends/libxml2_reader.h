@@ -1,0 +1,22 @@
+#ifndef VELLUMTRACE_DICTIONARY_BACKENDS_LIBXML2_READER_H_
+#define VELLUMTRACE_DICTIONARY_BACKENDS_LIBXML2_READER_H_
+
+#include <memory>
+
+#include "dictionary/xml_reader.h"
+
+namespace vellumtrace {
+
+// The XML reader on Linux, built on libxml2. Its documents read local files
+// only, never fetch an external entity or DTD, print nothing, and yield the
+// nodes and texts described in XmlNode. Documents are independent of each
+// other, and lists and nodes keep their document's tree alive.
+class Libxml2Reader final : public XmlReader {
+ public:
+  Libxml2Reader();
+  std::unique_ptr<XmlDocument> CreateDocument() override;
+};
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_DICTIONARY_BACKENDS_LIBXML2_READER_H_

@@ -1,0 +1,26 @@
+#ifndef VELLUMTRACE_ENGINE_ALERT_H_
+#define VELLUMTRACE_ENGINE_ALERT_H_
+
+#include <string_view>
+
+namespace vellumtrace {
+
+// The one user-visible failure notice: an audible signal, then a blocking
+// notice with `text`, `caption` and a single acknowledgement.
+class Alert {
+ public:
+  virtual ~Alert() = default;
+  virtual void Show(std::u16string_view text, std::u16string_view caption) = 0;
+};
+
+// The trace of a failing XML reader call: the single character "d" on the
+// process's standard output, no line end.
+class Diagnostic {
+ public:
+  virtual ~Diagnostic() = default;
+  virtual void WriteReaderFailure() = 0;
+};
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_ENGINE_ALERT_H_

@@ -1,0 +1,190 @@
+// The shipped dictionaries, each through the real loader: it loads without
+// the alert, a short text of its language splits where a reader would end
+// the sentences, and a few words stem as the rules intend. The texts are our
+// own; each holds an abbreviation that must not end a sentence and a
+// sentence that ends inside quotes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/text_codec.h"
+#include "engine/summarizer_engine.h"
+#include "tests/support/recording_services.h"
+#include "tests/support/test_paths.h"
+
+namespace vellumtrace {
+namespace {
+
+struct LanguageCase {
+  const char* code;
+  std::u16string text;
+  // The sentences as the splitter makes them, words joined by one space;
+  // the closing single-space word of every split is left out.
+  std::vector<std::u16string> sentences;
+  // Word, expected stem.
+  std::vector<std::pair<std::u16string, std::u16string>> stems;
+  // Words whose stems must be grader terms.
+  std::vector<std::u16string> stopwords;
+};
+
+const std::vector<LanguageCase>& Cases() {
+  static const std::vector<LanguageCase> cases = {
+      {"de",
+       u"Der Verein wurde am 3. Mai 1921 gegründet. Seine Mitglieder trafen "
+       u"sich z. B. im Gasthaus „Zur Linde“ am Markt. Der Vorsitzende sagte: "
+       u"„Wir bleiben zusammen.“ Heute zählt er ca. 200 Mitglieder (darunter "
+       u"12 Lehrerinnen).",
+       {u"Der Verein wurde am 3. Mai 1921 gegründet.",
+        u"Seine Mitglieder trafen sich z. B. im Gasthaus „Zur Linde“ am Markt.",
+        u"Der Vorsitzende sagte:", u"„Wir bleiben zusammen.“",
+        u"Heute zählt er ca. 200 Mitglieder (darunter 12 Lehrerinnen)."},
+       {{u"„Zur", u"zur"},
+        {u"Linde“", u"linde"},
+        {u"zusammen.“", u"zusammen"},
+        {u"Lehrerinnen).", u"lehrerin"},
+        {u"Verbesserungen,", u"verbesserung"},
+        {u"(Ärzte", u"ärzte"}},
+       {u"Der", u"z.", u"B.", u"sich", u"ca."}},
+      {"fr",
+       u"M. Dupont est arrivé à Paris lundi. Il a déclaré : «\u00a0Nous "
+       u"resterons ici.\u00a0» L’équipe de l’hôpital l'attendait depuis midi. "
+       u"Qu’a-t-il dit ensuite ?",
+       {u"M. Dupont est arrivé à Paris lundi.",
+        u"Il a déclaré : «\u00a0Nous resterons ici.\u00a0»",
+        u"L’équipe de l’hôpital l'attendait depuis midi.",
+        u"Qu’a-t-il dit ensuite ?"},
+       {{u"«\u00a0Nous", u"nou"},
+        {u"L’équipe", u"équipe"},
+        {u"l'attendait", u"attendait"},
+        {u"Qu’a-t-il", u"a-t-il"},
+        {u"arrivées,", u"arrivée"},
+        {u"(États-Unis),", u"états-Uni"}},
+       {u"Il", u"à", u"est", u"depuis", u"L’"}},
+      {"es",
+       u"El Sr. García llegó ayer a Madrid. ¿Vendrá también su hermana? Ella "
+       u"dijo: «Prefiero quedarme en casa.» Las ciudades grandes tienen muchos "
+       u"problemas.",
+       {u"El Sr. García llegó ayer a Madrid.", u"¿Vendrá también su hermana?",
+        u"Ella dijo: «Prefiero quedarme en casa.»",
+        u"Las ciudades grandes tienen muchos problemas."},
+       {{u"¿Vendrá", u"vendrá"},
+        {u"«Prefiero", u"prefiero"},
+        {u"ciudades", u"ciudad"},
+        {u"problemas.", u"problema"},
+        {u"Naciones", u"nación"}},
+       {u"El", u"Las", u"su", u"también"}},
+      {"it",
+       u"Il sig. Rossi è arrivato a Roma ieri. Gli amici lo aspettavano "
+       u"all’aeroporto. Poi ha detto: «Sono molto felice.» Le amiche hanno "
+       u"portato i libri.",
+       {u"Il sig. Rossi è arrivato a Roma ieri.",
+        u"Gli amici lo aspettavano all’aeroporto.",
+        u"Poi ha detto: «Sono molto felice.»",
+        u"Le amiche hanno portato i libri."},
+       {{u"all’aeroporto.", u"aeroport"},
+        {u"amici", u"amic"},
+        {u"amiche", u"amic"},
+        {u"libri.", u"libr"},
+        {u"L'anno", u"ann"}},
+       {u"Il", u"Gli", u"è", u"lo", u"molto"}},
+      {"pt",
+       u"O Dr. Silva chegou a Lisboa ontem. As informações foram publicadas "
+       u"no jornal. Ele disse: “Os animais estão bem.” Depois voltou para "
+       u"casa.",
+       {u"O Dr. Silva chegou a Lisboa ontem.",
+        u"As informações foram publicadas no jornal.",
+        u"Ele disse: “Os animais estão bem.”", u"Depois voltou para casa."},
+       {{u"informações", u"informação"},
+        {u"animais", u"animal"},
+        {u"“Os", u"o"},
+        {u"publicadas", u"publicada"},
+        {u"Homens,", u"homem"}},
+       {u"O", u"As", u"no", u"Ele", u"para"}},
+      {"nl",
+       u"Dhr. Jansen woont in Utrecht. Hij heeft twee katten en drie honden. "
+       u"Zijn buurvrouw zei: \"Het zijn lieve dieren.\" De kinderen spelen "
+       u"bijv. graag in de tuin.",
+       {u"Dhr. Jansen woont in Utrecht.",
+        u"Hij heeft twee katten en drie honden.",
+        u"Zijn buurvrouw zei: \"Het zijn lieve dieren.\"",
+        u"De kinderen spelen bijv. graag in de tuin."},
+       {{u"katten", u"kat"},
+        {u"honden.", u"hond"},
+        {u"dieren.\"", u"dier"},
+        {u"IJsland", u"ijsland"},
+        {u"auto's", u"auto"}},
+       {u"Hij", u"De", u"zijn", u"heeft"}},
+      {"sv",
+       u"Bilarna står på gatan. Han köpte bl.a. två nya böcker. Hon sa: ”Jag "
+       u"är trött.” Flickorna spelar fotboll på lördagar.",
+       {u"Bilarna står på gatan.", u"Han köpte bl.a. två nya böcker.",
+        u"Hon sa: ”Jag är trött.”", u"Flickorna spelar fotboll på lördagar."},
+       {{u"Bilarna", u"bil"},
+        {u"Flickorna", u"flick"},
+        {u"lördagar.", u"lördag"},
+        {u"”Jag", u"jag"},
+        {u"(Städerna)", u"städ"}},
+       {u"Han", u"på", u"är", u"två"}},
+  };
+  return cases;
+}
+
+std::vector<std::u16string> JoinedSentences(const SummarizerEngine& engine) {
+  std::vector<std::u16string> sentences;
+  for (const auto& sentence : engine.m_sentences) {
+    std::u16string joined;
+    for (const auto& word : sentence->words) {
+      if (word->word == u" ") continue;  // closes every split
+      if (!joined.empty()) joined += u' ';
+      joined += word->word;
+    }
+    if (!joined.empty()) sentences.push_back(joined);
+  }
+  return sentences;
+}
+
+bool IsGraderTerm(const SummarizerEngine& engine, const std::u16string& stem) {
+  for (const auto& term : engine.m_grader_tc) {
+    if (term == stem) return true;
+  }
+  return false;
+}
+
+TEST(Dictionaries, EachLanguageLoadsSplitsAndStems) {
+  for (const LanguageCase& c : Cases()) {
+    SCOPED_TRACE(c.code);
+    testing::RecordingPlatform platform;
+    SummarizerEngine engine(platform.Services());
+    const std::u16string path = testing::U16Path(
+        testing::SourceDir() / "dic" / (std::string(c.code) + ".xml"));
+    engine.ResetRun();
+    engine.SetText(c.text);
+    ASSERT_EQ(engine.LoadDictionary(path), 1);
+    EXPECT_TRUE(platform.alert.shown.empty());
+    EXPECT_EQ(platform.diagnostic.written, "");
+    EXPECT_GE(engine.m_grader_tc.size(), 100u);
+
+    engine.SplitText();
+    const std::vector<std::u16string> sentences = JoinedSentences(engine);
+    ASSERT_EQ(sentences.size(), c.sentences.size());
+    for (size_t i = 0; i < sentences.size(); ++i) {
+      EXPECT_EQ(EncodeUtf8(sentences[i]), EncodeUtf8(c.sentences[i]))
+          << "sentence " << i;
+    }
+
+    for (const auto& [word, stem] : c.stems) {
+      EXPECT_EQ(EncodeUtf8(engine.StemWord(word)), EncodeUtf8(stem))
+          << "word " << EncodeUtf8(word);
+    }
+    for (const std::u16string& word : c.stopwords) {
+      EXPECT_TRUE(IsGraderTerm(engine, engine.StemWord(word)))
+          << "word " << EncodeUtf8(word) << ", stem "
+          << EncodeUtf8(engine.StemWord(word));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellumtrace

@@ -1,0 +1,638 @@
+// A C++ client of Vellumtrace.dll for the Wine tests: early binding through
+// the vtable, the module's entry points, aggregation, argument checks, the
+// debug output and the alert. Prints one "ok"/"not ok" line per check and a
+// closing "RESULT pass=N fail=M"; exits 0 only when nothing failed.
+//
+//   com_client cases CASES          summarise every case of the file
+//   com_client checks TEXT DUMP     behaviour checks; writes a run's dumps
+//   com_client alert TEXT OUT LANG  a run with a missing dictionary
+//   com_client direct DLL P H IN OUT   load the DLL by path, unregistered
+//
+// Text files are UTF-16LE (a BOM is skipped); results are written as
+// UTF-16LE without BOM. CASES holds lines name|lang|percent|html|in|out.
+#include <windows.h>
+#include <objbase.h>
+#include <ocidl.h>
+#include <oleauto.h>
+
+#include <cstdio>
+#include <fstream>
+#include <initguid.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "component/vellumtrace_idl.h"
+#include "dictionary/backends/com_ptr.h"
+#include "tests/wine/clients/debug_output_reader.h"
+#include "tests/wine/clients/message_box_watcher.h"
+
+namespace vellumtrace {
+namespace {
+
+using DllCanUnloadNowFunction = HRESULT(WINAPI*)();
+using DllGetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+
+// ---- reporting --------------------------------------------------------
+
+int g_passed = 0;
+int g_failed = 0;
+
+std::string Narrow(const std::wstring& text) {
+  std::string result;
+  for (wchar_t c : text) result += c < 0x80 ? static_cast<char>(c) : '?';
+  return result;
+}
+
+std::string Hex(HRESULT hr) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof(buffer), "0x%08lx", static_cast<unsigned long>(hr));
+  return buffer;
+}
+
+void Expect(bool ok, const std::string& name, const std::string& detail = std::string()) {
+  if (ok) {
+    ++g_passed;
+    std::printf("ok - %s\n", name.c_str());
+  } else {
+    ++g_failed;
+    std::printf("not ok - %s%s%s\n", name.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+  }
+  std::fflush(stdout);
+}
+
+void ExpectHr(HRESULT actual, HRESULT expected, const std::string& name) {
+  Expect(actual == expected, name, "got " + Hex(actual) + ", want " + Hex(expected));
+}
+
+int Finish() {
+  std::printf("RESULT pass=%d fail=%d\n", g_passed, g_failed);
+  std::fflush(stdout);
+  return g_failed == 0 && g_passed > 0 ? 0 : 1;
+}
+
+// ---- files and strings ------------------------------------------------
+
+std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+bool ReadUtf16File(const std::wstring& path, std::wstring* text) {
+  std::ifstream file(path.c_str(), std::ios::binary);
+  if (!file) return false;
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  size_t start = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xff &&
+                         static_cast<unsigned char>(bytes[1]) == 0xfe
+                     ? 2
+                     : 0;
+  text->clear();
+  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
+    text->push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                         (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  }
+  return true;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
+
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
+  std::string bytes;
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xff);
+    bytes += static_cast<char>((c >> 8) & 0xff);
+  }
+  return WriteBytes(path, bytes);
+}
+
+class Bstr {
+ public:
+  explicit Bstr(const std::wstring& text)
+      : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  ~Bstr() { SysFreeString(m_text); }
+  BSTR Get() const { return m_text; }
+
+ private:
+  BSTR m_text;
+};
+
+// ---- calls ------------------------------------------------------------
+
+struct Outcome {
+  HRESULT hr = E_FAIL;
+  bool isNull = true;
+  std::wstring text;
+};
+
+Outcome SummarizeBstr(ICSummarizer* summarizer, BSTR text, LONG percent, LONG html) {
+  Outcome outcome;
+  // A sentinel shows whether the method stored a null result.
+  BSTR result = reinterpret_cast<BSTR>(static_cast<uintptr_t>(1));
+  outcome.hr = summarizer->Summarize(text, percent, html, &result);
+  outcome.isNull = result == nullptr;
+  if (result && result != reinterpret_cast<BSTR>(static_cast<uintptr_t>(1))) {
+    outcome.text.assign(result, SysStringLen(result));
+    SysFreeString(result);
+  }
+  return outcome;
+}
+
+Outcome Summarize(ICSummarizer* summarizer, const std::wstring& text, LONG percent, LONG html) {
+  Bstr input(text);
+  return SummarizeBstr(summarizer, input.Get(), percent, html);
+}
+
+HRESULT SetLanguage(ICSummarizer* summarizer, const std::wstring& code) {
+  Bstr language(code);
+  return summarizer->SetLanguage(language.Get());
+}
+
+HRESULT CreateSummarizer(ComPtr<ICSummarizer>* summarizer) {
+  return CoCreateInstance(CLSID_CSummarizer, nullptr, CLSCTX_INPROC_SERVER, IID_ICSummarizer,
+                          summarizer->ReceiveVoid());
+}
+
+// An outer object that aggregates a CSummarizer: it hands out the inner
+// object's ICSummarizer as its own and counts its references.
+class Outer final : public IUnknown {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown)) {
+      *object = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (m_inner && (IsEqualIID(riid, IID_ICSummarizer) || IsEqualIID(riid, IID_IDispatch))) {
+      return m_inner->QueryInterface(riid, object);
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++m_refCount; }
+  STDMETHODIMP_(ULONG) Release() override { return --m_refCount; }
+
+  ULONG m_refCount = 1;
+  IUnknown* m_inner = nullptr;
+};
+
+// ---- the checks -------------------------------------------------------
+
+struct Module {
+  DllCanUnloadNowFunction canUnloadNow = nullptr;
+  DllGetClassObjectFunction getClassObject = nullptr;
+};
+
+bool FindModule(Module* module) {
+  HMODULE dll = GetModuleHandleW(L"Vellumtrace.dll");
+  if (!dll) return false;
+  module->canUnloadNow = reinterpret_cast<DllCanUnloadNowFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(dll, "DllCanUnloadNow")));
+  module->getClassObject = reinterpret_cast<DllGetClassObjectFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(dll, "DllGetClassObject")));
+  return module->canUnloadNow && module->getClassObject;
+}
+
+void CheckRegistrationNames() {
+  CLSID clsid = {};
+  ExpectHr(CLSIDFromProgID(L"Vellumtrace.CSummarizer", &clsid), S_OK, "version-independent ProgID");
+  Expect(IsEqualCLSID(clsid, CLSID_CSummarizer), "version-independent ProgID names the class");
+  clsid = {};
+  ExpectHr(CLSIDFromProgID(L"Vellumtrace.CSummarizer.1", &clsid), S_OK, "ProgID");
+  Expect(IsEqualCLSID(clsid, CLSID_CSummarizer), "ProgID names the class");
+}
+
+void CheckInterfaces(ICSummarizer* summarizer) {
+  ComPtr<IUnknown> unknownA;
+  ComPtr<IUnknown> unknownB;
+  ComPtr<IDispatch> dispatch;
+  ComPtr<ICSummarizer> again;
+  ExpectHr(summarizer->QueryInterface(IID_IUnknown, unknownA.ReceiveVoid()), S_OK, "QI IUnknown");
+  ExpectHr(summarizer->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()), S_OK, "QI IDispatch");
+  ExpectHr(summarizer->QueryInterface(IID_ICSummarizer, again.ReceiveVoid()), S_OK,
+           "QI ICSummarizer");
+  if (dispatch) {
+    ExpectHr(dispatch->QueryInterface(IID_IUnknown, unknownB.ReceiveVoid()), S_OK,
+             "QI IUnknown through IDispatch");
+  }
+  Expect(unknownA && unknownA.Get() == unknownB.Get(), "one IUnknown identity");
+  Expect(again.Get() == summarizer, "ICSummarizer is the same interface");
+
+  struct Refusal {
+    const char* name;
+    IID iid;
+  };
+  const Refusal refusals[] = {
+      {"IClassFactory", IID_IClassFactory},
+      {"ISupportErrorInfo", IID_ISupportErrorInfo},
+      {"IPersist", IID_IPersist},
+      {"IProvideClassInfo", IID_IProvideClassInfo},
+      {"IConnectionPointContainer", IID_IConnectionPointContainer},
+      {"IMarshal", IID_IMarshal},
+  };
+  for (const Refusal& refusal : refusals) {
+    void* object = reinterpret_cast<void*>(static_cast<uintptr_t>(1));
+    const HRESULT hr = summarizer->QueryInterface(refusal.iid, &object);
+    Expect(hr == E_NOINTERFACE && object == nullptr, std::string("QI refuses ") + refusal.name,
+           Hex(hr));
+  }
+  ExpectHr(summarizer->QueryInterface(IID_IUnknown, nullptr), E_POINTER, "QI with no out pointer");
+}
+
+void CheckFactory(const Module& module) {
+  ComPtr<IClassFactory> first;
+  ComPtr<IClassFactory> second;
+  ExpectHr(module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, first.ReceiveVoid()), S_OK,
+           "DllGetClassObject");
+  ExpectHr(module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, second.ReceiveVoid()),
+           S_OK, "DllGetClassObject again");
+  Expect(first && first.Get() == second.Get(), "the same factory twice");
+  ComPtr<IClassFactory> throughCom;
+  ExpectHr(CoGetClassObject(CLSID_CSummarizer, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                            throughCom.ReceiveVoid()),
+           S_OK, "CoGetClassObject");
+  Expect(throughCom.Get() == first.Get(), "CoGetClassObject gives the cached factory");
+
+  void* object = reinterpret_cast<void*>(static_cast<uintptr_t>(1));
+  HRESULT hr = module.getClassObject(IID_ICSummarizer, IID_IClassFactory, &object);
+  Expect(hr == CLASS_E_CLASSNOTAVAILABLE && object == nullptr, "DllGetClassObject other class",
+         Hex(hr));
+  ExpectHr(module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, nullptr), E_POINTER,
+           "DllGetClassObject with no out pointer");
+  if (!first) return;
+  ExpectHr(first->CreateInstance(nullptr, IID_ICSummarizer, nullptr), E_POINTER,
+           "CreateInstance with no out pointer");
+  object = reinterpret_cast<void*>(static_cast<uintptr_t>(1));
+  hr = first->CreateInstance(nullptr, IID_IPersist, &object);
+  Expect(hr == E_NOINTERFACE && object == nullptr, "CreateInstance of a foreign interface", Hex(hr));
+}
+
+void CheckUnloading(const Module& module) {
+  ExpectHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow with nothing alive");
+  {
+    ComPtr<ICSummarizer> summarizer;
+    CreateSummarizer(&summarizer);
+    ExpectHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with an object");
+  }
+  ExpectHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow after the object");
+  {
+    ComPtr<IClassFactory> factory;
+    module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, factory.ReceiveVoid());
+    ExpectHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow while a client holds the factory");
+    ComPtr<IClassFactory> second;
+    module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, second.ReceiveVoid());
+    second.Reset();
+    ExpectHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with one of two factory refs left");
+    ExpectHr(factory->LockServer(TRUE), S_OK, "LockServer(TRUE)");
+  }
+  ExpectHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with LockServer outstanding");
+  {
+    ComPtr<IClassFactory> factory;
+    module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, factory.ReceiveVoid());
+    ExpectHr(factory->LockServer(FALSE), S_OK, "LockServer(FALSE)");
+  }
+  ExpectHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow after LockServer(FALSE)");
+}
+
+void CheckAggregation(const Module& module, const std::wstring& text, const std::wstring& plain) {
+  Outer outer;
+  ComPtr<IUnknown> inner;
+  ExpectHr(CoCreateInstance(CLSID_CSummarizer, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                            inner.ReceiveVoid()),
+           S_OK, "aggregated creation for IUnknown");
+  if (inner) {
+    outer.m_inner = inner.Get();
+    const ULONG before = outer.m_refCount;
+    ComPtr<ICSummarizer> summarizer;
+    ExpectHr(outer.QueryInterface(IID_ICSummarizer, summarizer.ReceiveVoid()), S_OK,
+             "the outer object hands out ICSummarizer");
+    Expect(outer.m_refCount == before + 1, "the inner interface counts on the outer object");
+    ComPtr<IUnknown> identity;
+    if (summarizer) summarizer->QueryInterface(IID_IUnknown, identity.ReceiveVoid());
+    Expect(identity.Get() == static_cast<IUnknown*>(&outer), "aggregated IUnknown is the outer's");
+    identity.Reset();
+    if (summarizer) {
+      const Outcome outcome = Summarize(summarizer.Get(), text, 50, 0);
+      Expect(outcome.hr == S_OK && outcome.text == plain, "the aggregated object summarises");
+    }
+    summarizer.Reset();
+    Expect(outer.m_refCount == before, "releasing goes to the outer object");
+    outer.m_inner = nullptr;
+    inner.Reset();
+  }
+  ExpectHr(module.canUnloadNow(), S_OK, "the aggregated object is gone with its inner unknown");
+
+  ComPtr<IClassFactory> factory;
+  module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, factory.ReceiveVoid());
+  if (!factory) return;
+  DebugOutputReader reader;
+  const bool reading = reader.Start();
+  void* object = reinterpret_cast<void*>(static_cast<uintptr_t>(1));
+  const HRESULT hr = factory->CreateInstance(&outer, IID_ICSummarizer, &object);
+  const std::vector<std::string> lines = reader.Stop();
+  Expect(hr == CLASS_E_NOAGGREGATION && object == nullptr,
+         "aggregation asked for ICSummarizer is refused", Hex(hr));
+  const std::string expected =
+      "ATL: CComClassFactory: asked for non IUnknown interface while creating an aggregated "
+      "object";
+  Expect(reading && lines.size() == 1 && lines[0] == expected,
+         "the refusal writes its debug-output line",
+         lines.empty() ? "nothing received" : "got '" + lines[0] + "'");
+}
+
+void CheckLanguages(ICSummarizer* summarizer, const std::wstring& text) {
+  const Outcome byDefault = Summarize(summarizer, text, 50, 1);
+  ExpectHr(SetLanguage(summarizer, L"en"), S_OK, "SetLanguage en");
+  const Outcome english = Summarize(summarizer, text, 50, 1);
+  Expect(english.hr == S_OK && english.text == byDefault.text, "the default language is en");
+  ExpectHr(SetLanguage(summarizer, L"de"), S_OK, "SetLanguage de");
+  const Outcome german = Summarize(summarizer, text, 50, 1);
+  Expect(german.hr == S_OK && !german.isNull, "a run with de");
+  Expect(german.text != english.text, "de gives another result than en for the sample");
+
+  const std::wstring refused[] = {L"a/b",  L"..\\en", L"C:", L"x:y", L"/en",
+                                  L"en\\", std::wstring(50, L'a')};
+  for (const std::wstring& code : refused) {
+    ExpectHr(SetLanguage(summarizer, code), E_INVALIDARG, "SetLanguage refuses '" + Narrow(code) + "'");
+  }
+  const Outcome after = Summarize(summarizer, text, 50, 1);
+  Expect(after.text == german.text, "refused codes leave the dictionary path unchanged");
+
+  ExpectHr(SetLanguage(summarizer, std::wstring(49, L'a')), S_OK, "a 49-unit code is taken");
+  ExpectHr(summarizer->SetLanguage(nullptr), S_OK, "a null code is the empty code");
+  ExpectHr(SetLanguage(summarizer, L"en"), S_OK, "back to en");
+}
+
+void CheckTexts(ICSummarizer* summarizer, const std::wstring& text) {
+  const Outcome html = Summarize(summarizer, text, 50, 1);
+  const Outcome htmlAgain = Summarize(summarizer, text, 50, 1);
+  Expect(html.hr == S_OK && html.text == htmlAgain.text, "a second run gives the same result");
+  Expect(Summarize(summarizer, text, 50, -1).text == html.text, "HTMLOutput -1 asks for HTML");
+  const Outcome plain = Summarize(summarizer, text, 50, 0);
+  Expect(plain.hr == S_OK && plain.text != html.text, "HTMLOutput 0 gives the plain text");
+  Expect(Summarize(summarizer, text, 150, 0).text == Summarize(summarizer, text, 100, 0).text,
+         "percent 150 behaves as 100");
+  Expect(Summarize(summarizer, text, -5, 0).text == Summarize(summarizer, text, 0, 0).text,
+         "percent -5 behaves as 0");
+
+  std::wstring longest;
+  while (longest.size() < 49999) longest += L"Rivers carry stones downhill. ";
+  longest.resize(49999);
+  const Outcome fits = Summarize(summarizer, longest, 10, 0);
+  Expect(fits.hr == S_OK && !fits.isNull, "a text of 49,999 units is summarised", Hex(fits.hr));
+  const Outcome tooLong = Summarize(summarizer, longest + L"x", 10, 0);
+  Expect(tooLong.hr == E_INVALIDARG && tooLong.isNull,
+         "a text of 50,000 units is refused with a null result", Hex(tooLong.hr));
+
+  const std::wstring head = L"Stones roll. Rivers carry them.";
+  std::wstring withNul = head;
+  withNul += L'\0';
+  withNul += std::wstring(60000, L'x');
+  const Outcome cut = Summarize(summarizer, withNul, 100, 0);
+  Expect(cut.hr == S_OK && cut.text == Summarize(summarizer, head, 100, 0).text,
+         "the text ends at its first NUL", Hex(cut.hr));
+
+  const Outcome nullText = SummarizeBstr(summarizer, nullptr, 50, 1);
+  const Outcome emptyText = Summarize(summarizer, L"", 50, 1);
+  Expect(nullText.hr == S_OK && !nullText.isNull && nullText.text == emptyText.text,
+         "a null text is the empty text", Hex(nullText.hr));
+  Bstr input(text);
+  ExpectHr(summarizer->Summarize(input.Get(), 50, 1, nullptr), E_POINTER,
+           "Summarize with no out pointer");
+}
+
+void CheckLateBinding(ICSummarizer* summarizer, const std::wstring& text) {
+  ComPtr<IDispatch> dispatch;
+  summarizer->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid());
+  if (!dispatch) return;
+  UINT count = 0;
+  ExpectHr(dispatch->GetTypeInfoCount(&count), S_OK, "GetTypeInfoCount");
+  Expect(count == 1, "one type information");
+  ComPtr<ITypeInfo> info;
+  ExpectHr(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.Receive()), S_OK, "GetTypeInfo 0");
+  ExpectHr(dispatch->GetTypeInfo(1, LOCALE_USER_DEFAULT, info.Receive()), DISP_E_BADINDEX,
+           "GetTypeInfo 1");
+
+  struct Name {
+    const wchar_t* name;
+    HRESULT hr;
+    DISPID id;
+  };
+  const Name names[] = {{L"Summarize", S_OK, 6},
+                        {L"SetLanguage", S_OK, 3},
+                        {L"summarize", S_OK, 6},
+                        {L"Summarise", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN}};
+  for (const Name& name : names) {
+    LPOLESTR requested = const_cast<LPOLESTR>(name.name);
+    DISPID id = 0;
+    const HRESULT hr = dispatch->GetIDsOfNames(IID_NULL, &requested, 1, LOCALE_USER_DEFAULT, &id);
+    Expect(hr == name.hr && (FAILED(hr) || id == name.id),
+           "GetIDsOfNames " + Narrow(name.name), Hex(hr) + " id " + std::to_string(id));
+  }
+
+  const Outcome early = Summarize(summarizer, text, 50, 1);
+  VARIANT arguments[3];
+  for (VARIANT& argument : arguments) VariantInit(&argument);
+  // Arguments go in reverse order.
+  arguments[0].vt = VT_I4;
+  arguments[0].lVal = 1;
+  arguments[1].vt = VT_I4;
+  arguments[1].lVal = 50;
+  arguments[2].vt = VT_BSTR;
+  arguments[2].bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  DISPPARAMS parameters = {arguments, nullptr, 3, 0};
+  VARIANT result;
+  VariantInit(&result);
+  const HRESULT hr = dispatch->Invoke(6, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                      &parameters, &result, nullptr, nullptr);
+  Expect(hr == S_OK && result.vt == VT_BSTR &&
+             std::wstring(result.bstrVal, SysStringLen(result.bstrVal)) == early.text,
+         "Invoke DISPID 6 returns the result", Hex(hr));
+  VariantClear(&result);
+  VariantClear(&arguments[2]);
+}
+
+void CheckDumps(ICSummarizer* summarizer, const std::wstring& text, const std::wstring& dumpPath) {
+  DebugOutputReader reader;
+  Expect(reader.Start(), "the debug output can be read");
+  const Outcome outcome = Summarize(summarizer, text, 50, 1);
+  const std::vector<std::string> fragments = reader.Stop();
+  std::string joined;
+  bool articleHeader = false;
+  bool ruleHeader = false;
+  for (const std::string& fragment : fragments) {
+    joined += fragment;
+    articleHeader = articleHeader || fragment == "\n*******\nDumping Article ";
+    ruleHeader = ruleHeader || fragment == "\nContents of manual";
+  }
+  Expect(ruleHeader, "the rule dump header is a fragment of its own");
+  Expect(articleHeader, "the article header is a fragment of its own");
+  Expect(joined.find("\n*******\nDumping output " + Narrow(outcome.text)) != std::string::npos,
+         "the summary dump holds the whole result");
+  Expect(WriteBytes(dumpPath, joined), "the dumps are written to " + Narrow(dumpPath));
+}
+
+int RunChecks(const std::wstring& textPath, const std::wstring& dumpPath) {
+  std::wstring text;
+  if (!ReadUtf16File(textPath, &text)) {
+    Expect(false, "read " + Narrow(textPath));
+    return Finish();
+  }
+  CheckRegistrationNames();
+  std::wstring plain;
+  {
+    ComPtr<ICSummarizer> summarizer;
+    ExpectHr(CreateSummarizer(&summarizer), S_OK, "CoCreateInstance ICSummarizer");
+    if (!summarizer) return Finish();
+    plain = Summarize(summarizer.Get(), text, 50, 0).text;
+    CheckInterfaces(summarizer.Get());
+  }
+  Module module;
+  Expect(FindModule(&module), "the DLL's exports are found");
+  if (!module.canUnloadNow) return Finish();
+  CheckFactory(module);
+  CheckUnloading(module);
+  CheckAggregation(module, text, plain);
+  {
+    ComPtr<ICSummarizer> summarizer;
+    CreateSummarizer(&summarizer);
+    if (!summarizer) return Finish();
+    CheckLanguages(summarizer.Get(), text);
+    CheckTexts(summarizer.Get(), text);
+    CheckLateBinding(summarizer.Get(), text);
+    CheckDumps(summarizer.Get(), text, dumpPath);
+    ULONG remaining = summarizer->AddRef();
+    remaining = summarizer->Release();
+    Expect(remaining == 1, "one reference left before the last release");
+  }
+  ExpectHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow at the end");
+  return Finish();
+}
+
+std::vector<std::string> Split(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::stringstream stream(line);
+  std::string field;
+  while (std::getline(stream, field, separator)) fields.push_back(field);
+  return fields;
+}
+
+int RunCases(const std::wstring& casesPath) {
+  std::ifstream cases(casesPath.c_str());
+  if (!cases) {
+    Expect(false, "read " + Narrow(casesPath));
+    return Finish();
+  }
+  std::string line;
+  while (std::getline(cases, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const std::vector<std::string> fields = Split(line, '|');
+    if (fields.size() != 6) {
+      Expect(false, "case line '" + line + "'");
+      continue;
+    }
+    std::wstring text;
+    ComPtr<ICSummarizer> summarizer;
+    if (!ReadUtf16File(Widen(fields[4]), &text) || FAILED(CreateSummarizer(&summarizer))) {
+      Expect(false, fields[0], "no text or no object");
+      continue;
+    }
+    if (!fields[1].empty() && FAILED(SetLanguage(summarizer.Get(), Widen(fields[1])))) {
+      Expect(false, fields[0], "SetLanguage");
+      continue;
+    }
+    const Outcome outcome =
+        Summarize(summarizer.Get(), text, std::stol(fields[2]), std::stol(fields[3]));
+    Expect(outcome.hr == S_OK && !outcome.isNull && WriteUtf16File(Widen(fields[5]), outcome.text),
+           fields[0], Hex(outcome.hr));
+  }
+  return Finish();
+}
+
+int RunAlert(const std::wstring& textPath, const std::wstring& outPath, const std::wstring& code) {
+  std::wstring text;
+  ComPtr<ICSummarizer> summarizer;
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer))) {
+    Expect(false, "set up the alert run");
+    return Finish();
+  }
+  ExpectHr(SetLanguage(summarizer.Get(), code), S_OK, "SetLanguage to a missing dictionary");
+  MessageBoxWatcher watcher(L"ZEV", false);
+  watcher.Start();
+  std::printf("summarize-called\n");
+  std::fflush(stdout);
+  const Outcome outcome = Summarize(summarizer.Get(), text, 100, 0);
+  std::printf("summarize-returned\n");
+  std::fflush(stdout);
+  // Another box would show within this time.
+  Sleep(1000);
+  const std::vector<SeenMessageBox> boxes = watcher.Stop();
+  Expect(outcome.hr == S_OK && !outcome.isNull, "Summarize still succeeds", Hex(outcome.hr));
+  Expect(boxes.size() == 1, "exactly one message box", std::to_string(boxes.size()) + " seen");
+  if (!boxes.empty()) {
+    Expect(boxes[0].text == L"Dictionary File not found", "the box says Dictionary File not found",
+           Narrow(boxes[0].text));
+    Expect(boxes[0].buttons.size() == 1 && boxes[0].buttons[0] == L"OK", "one OK button",
+           std::to_string(boxes[0].buttons.size()) + " buttons");
+  }
+  Expect(WriteUtf16File(outPath, outcome.text), "the result is written");
+  return Finish();
+}
+
+int RunDirect(const std::wstring& dllPath, LONG percent, LONG html, const std::wstring& textPath,
+              const std::wstring& outPath) {
+  std::wstring text;
+  HMODULE dll = LoadLibraryW(dllPath.c_str());
+  Module module;
+  if (dll) {
+    module.getClassObject = reinterpret_cast<DllGetClassObjectFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(dll, "DllGetClassObject")));
+  }
+  if (!ReadUtf16File(textPath, &text) || !module.getClassObject) {
+    Expect(false, "load " + Narrow(dllPath));
+    return Finish();
+  }
+  {
+    ComPtr<IClassFactory> factory;
+    ComPtr<ICSummarizer> summarizer;
+    ExpectHr(module.getClassObject(CLSID_CSummarizer, IID_IClassFactory, factory.ReceiveVoid()),
+             S_OK, "DllGetClassObject of the loaded DLL");
+    if (factory) {
+      ExpectHr(factory->CreateInstance(nullptr, IID_ICSummarizer, summarizer.ReceiveVoid()), S_OK,
+               "CreateInstance without registration");
+    }
+    if (summarizer) {
+      const Outcome outcome = Summarize(summarizer.Get(), text, percent, html);
+      Expect(outcome.hr == S_OK && WriteUtf16File(outPath, outcome.text),
+             "summarised with the default dictionary", Hex(outcome.hr));
+    }
+  }
+  FreeLibrary(dll);
+  return Finish();
+}
+
+int Main(int argc, wchar_t** argv) {
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"cases" && argc == 3) return RunCases(argv[2]);
+  if (mode == L"checks" && argc == 4) return RunChecks(argv[2], argv[3]);
+  if (mode == L"alert" && argc == 5) return RunAlert(argv[2], argv[3], argv[4]);
+  if (mode == L"direct" && argc == 7) {
+    return RunDirect(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), argv[5], argv[6]);
+  }
+  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct ...\n");
+  return 2;
+}
+
+}  // namespace
+}  // namespace vellumtrace
+
+int wmain(int argc, wchar_t** argv) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
+  const int status = vellumtrace::Main(argc, argv);
+  CoUninitialize();
+  return status;
+}

@@ -1,0 +1,65 @@
+#include "tests/wine/clients/debug_output_reader.h"
+
+#include <utility>
+
+namespace vellumtrace {
+namespace {
+
+constexpr DWORD kBufferSize = 4096;
+
+void CloseIfOpen(HANDLE* handle) {
+  if (*handle) CloseHandle(*handle);
+  *handle = nullptr;
+}
+
+}  // namespace
+
+bool DebugOutputReader::Start() {
+  m_stopping = 0;
+  m_fragments.clear();
+  m_bufferReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
+  m_dataReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
+  m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBufferSize,
+                                 L"DBWIN_BUFFER");
+  if (m_mapping) {
+    m_view = static_cast<const char*>(MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, kBufferSize));
+  }
+  if (!m_bufferReady || !m_dataReady || !m_view) {
+    Stop();
+    return false;
+  }
+  m_thread = CreateThread(nullptr, 0, &DebugOutputReader::ReadLoop, this, 0, nullptr);
+  return m_thread != nullptr;
+}
+
+DWORD WINAPI DebugOutputReader::ReadLoop(void* self) {
+  auto* reader = static_cast<DebugOutputReader*>(self);
+  for (;;) {
+    SetEvent(reader->m_bufferReady);
+    if (WaitForSingleObject(reader->m_dataReady, INFINITE) != WAIT_OBJECT_0) break;
+    if (InterlockedCompareExchange(&reader->m_stopping, 0, 0)) break;
+    // The buffer holds the writer's process id, then the NUL-terminated text.
+    const char* text = reader->m_view + sizeof(DWORD);
+    size_t length = 0;
+    while (length < kBufferSize - sizeof(DWORD) && text[length] != '\0') ++length;
+    reader->m_fragments.emplace_back(text, length);
+  }
+  return 0;
+}
+
+std::vector<std::string> DebugOutputReader::Stop() {
+  if (m_thread) {
+    InterlockedExchange(&m_stopping, 1);
+    SetEvent(m_dataReady);
+    WaitForSingleObject(m_thread, INFINITE);
+    CloseIfOpen(&m_thread);
+  }
+  if (m_view) UnmapViewOfFile(m_view);
+  m_view = nullptr;
+  CloseIfOpen(&m_mapping);
+  CloseIfOpen(&m_dataReady);
+  CloseIfOpen(&m_bufferReady);
+  return std::move(m_fragments);
+}
+
+}  // namespace vellumtrace
