@@ -5,6 +5,8 @@
 // without its dictionary (the result is still written).
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -30,7 +32,8 @@ struct SummarizeOptions {
   std::string input;
   std::string dictionary;
   std::string language = "en";
-  int percent = 20;
+  // Wide enough that any number clamps rather than failing to parse.
+  long long percent = 20;
   std::string format = "text";
   std::string debugOutput;
   size_t maxLength = kMaxTextLength;
@@ -94,7 +97,8 @@ int Summarize(const SummarizeOptions& options) {
   }
   engine.m_htmlOutput = options.format == "html" ? 1 : 0;
 
-  const std::string result = EncodeUtf8(engine.RunSummary(text, options.percent));
+  const int32_t percent = static_cast<int32_t>(std::clamp<long long>(options.percent, -1, 101));
+  const std::string result = EncodeUtf8(engine.RunSummary(text, percent));
   if (dumps && !dumps->Flush()) {
     return Fail(kExitBadInput, "cannot write the debug output to " + options.debugOutput);
   }

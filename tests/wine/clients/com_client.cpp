@@ -6,7 +6,7 @@
 //   com_client cases CASES          summarise every case of the file
 //   com_client checks TEXT DUMP     behaviour checks; writes a run's dumps
 //   com_client alert TEXT OUT LANG  a run with a missing dictionary
-//   com_client direct DLL P H IN OUT   load the DLL by path, unregistered
+//   com_client direct DLL P H IN OUT   load the DLL by path, without COM
 //
 // Text files are UTF-16LE (a BOM is skipped); results are written as
 // UTF-16LE without BOM. CASES holds lines name|lang|percent|html|in|out.
@@ -583,6 +583,10 @@ int RunAlert(const std::wstring& textPath, const std::wstring& outPath, const st
   return Finish();
 }
 
+// Runs on a thread without a COM apartment, as a host that never
+// initialised COM would: the dictionary reader must join one for its load
+// and leave it again. Then the same from the multithreaded apartment, which
+// the reader must leave as it is.
 int RunDirect(const std::wstring& dllPath, LONG percent, LONG html, const std::wstring& textPath,
               const std::wstring& outPath) {
   std::wstring text;
@@ -608,7 +612,18 @@ int RunDirect(const std::wstring& dllPath, LONG percent, LONG html, const std::w
     if (summarizer) {
       const Outcome outcome = Summarize(summarizer.Get(), text, percent, html);
       Expect(outcome.hr == S_OK && WriteUtf16File(outPath, outcome.text),
-             "summarised with the default dictionary", Hex(outcome.hr));
+             "summarised on a thread without an apartment", Hex(outcome.hr));
+      // S_OK: the thread had no apartment left, so the reader balanced its own.
+      HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      ExpectHr(hr, S_OK, "the reader left the thread without an apartment");
+      const Outcome again = Summarize(summarizer.Get(), text, percent, html);
+      Expect(again.hr == S_OK && again.text == outcome.text,
+             "summarised in the multithreaded apartment", Hex(again.hr));
+      // S_FALSE: still in the multithreaded apartment, not changed by the run.
+      const HRESULT still = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      ExpectHr(still, S_FALSE, "the reader left the multithreaded apartment as it was");
+      if (SUCCEEDED(still)) CoUninitialize();
+      if (SUCCEEDED(hr)) CoUninitialize();
     }
   }
   FreeLibrary(dll);
@@ -631,8 +646,10 @@ int Main(int argc, wchar_t** argv) {
 }  // namespace vellumtrace
 
 int wmain(int argc, wchar_t** argv) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
+  // The direct mode plays a host without COM.
+  const bool withCom = argc < 2 || std::wstring(argv[1]) != L"direct";
+  if (withCom && FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
   const int status = vellumtrace::Main(argc, argv);
-  CoUninitialize();
+  if (withCom) CoUninitialize();
   return status;
 }

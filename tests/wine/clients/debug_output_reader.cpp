@@ -15,8 +15,8 @@ void CloseIfOpen(HANDLE* handle) {
 }  // namespace
 
 bool DebugOutputReader::Start() {
-  m_stopping = 0;
   m_fragments.clear();
+  m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   m_bufferReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
   m_dataReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
   m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBufferSize,
@@ -24,7 +24,7 @@ bool DebugOutputReader::Start() {
   if (m_mapping) {
     m_view = static_cast<const char*>(MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, kBufferSize));
   }
-  if (!m_bufferReady || !m_dataReady || !m_view) {
+  if (!m_stop || !m_bufferReady || !m_dataReady || !m_view) {
     Stop();
     return false;
   }
@@ -36,8 +36,10 @@ DWORD WINAPI DebugOutputReader::ReadLoop(void* self) {
   auto* reader = static_cast<DebugOutputReader*>(self);
   for (;;) {
     SetEvent(reader->m_bufferReady);
-    if (WaitForSingleObject(reader->m_dataReady, INFINITE) != WAIT_OBJECT_0) break;
-    if (InterlockedCompareExchange(&reader->m_stopping, 0, 0)) break;
+    // With both set, the data comes first: a fragment written just before
+    // Stop is still read.
+    const HANDLE events[] = {reader->m_dataReady, reader->m_stop};
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) break;
     // The buffer holds the writer's process id, then the NUL-terminated text.
     const char* text = reader->m_view + sizeof(DWORD);
     size_t length = 0;
@@ -49,8 +51,7 @@ DWORD WINAPI DebugOutputReader::ReadLoop(void* self) {
 
 std::vector<std::string> DebugOutputReader::Stop() {
   if (m_thread) {
-    InterlockedExchange(&m_stopping, 1);
-    SetEvent(m_dataReady);
+    SetEvent(m_stop);
     WaitForSingleObject(m_thread, INFINITE);
     CloseIfOpen(&m_thread);
   }
@@ -59,6 +60,7 @@ std::vector<std::string> DebugOutputReader::Stop() {
   CloseIfOpen(&m_mapping);
   CloseIfOpen(&m_dataReady);
   CloseIfOpen(&m_bufferReady);
+  CloseIfOpen(&m_stop);
   return std::move(m_fragments);
 }
 

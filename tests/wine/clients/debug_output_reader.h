@@ -29,8 +29,8 @@ class DebugOutputReader {
   HANDLE m_dataReady = nullptr;
   HANDLE m_mapping = nullptr;
   const char* m_view = nullptr;
+  HANDLE m_stop = nullptr;
   HANDLE m_thread = nullptr;
-  volatile LONG m_stopping = 0;
   std::vector<std::string> m_fragments;
 };
 

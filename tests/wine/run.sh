@@ -1,0 +1,408 @@
+#!/usr/bin/env bash
+# Tests the Windows component under Wine with real clients, in a fresh Wine
+# prefix inside the build tree:
+#   - regsvr32, and the registry it leaves, key for key (reg query);
+#   - a JScript and a VBScript client (cscript, late binding) and the C++
+#     client (early binding) summarising our samples and the golden cases:
+#     every result must equal the Linux tool's byte for byte (UTF-16);
+#   - the C++ client's checks: interfaces, class factory, unloading,
+#     aggregation, argument checks, late binding, and the dumps read back
+#     from the debug output (compared with the Linux tool's);
+#   - the alert as a user sees it: a real dialog under Xvfb, closed with
+#     xdotool;
+#   - the dictionary folder from the registration, and from the DLL's own
+#     folder once the registration is gone; regsvr32 /u.
+#
+#   tests/wine/run.sh [--arch auto|i686|x86_64]
+#
+# Needs the Linux build (build/bin/vellumtrace, or $VELLUMTRACE_LINUX_CLI)
+# and the win32 build (build-win32). With --arch auto (the default) the
+# 32-bit DLL runs under 32-bit Wine. A kernel without 32-bit program support
+# cannot run 32-bit Wine at all: then the 32-bit DLL is only checked without
+# running it (exports, imports, resources), and the tests run on the same
+# sources built as a 64-bit DLL (build-win64) under wine64.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+
+arch=auto
+while [[ $# -gt 0 ]]; do
+  case $1 in
+    --arch) arch=$2; shift 2 ;;
+    *) echo "usage: tests/wine/run.sh [--arch auto|i686|x86_64]" >&2; exit 2 ;;
+  esac
+done
+
+# Every dialog goes to a virtual display of our own.
+if [[ -z ${VELLUMTRACE_UNDER_XVFB:-} ]]; then
+  export VELLUMTRACE_UNDER_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --arch "$arch" </dev/null
+fi
+
+started=$SECONDS
+linux_cli=${VELLUMTRACE_LINUX_CLI:-$root/build/bin/vellumtrace}
+passed=0
+failed=0
+
+ok() { passed=$((passed + 1)); echo "ok - $1"; }
+not_ok() { failed=$((failed + 1)); echo "not ok - $1${2:+: $2}"; }
+expect() {  # name, then a command that must succeed
+  local name=$1; shift
+  if "$@"; then ok "$name"; else not_ok "$name"; fi
+}
+expect_not() {  # name, then a command that must fail
+  local name=$1; shift
+  if "$@"; then not_ok "$name"; else ok "$name"; fi
+}
+expect_eq() {  # name actual expected
+  if [[ "$2" == "$3" ]]; then ok "$1"; else not_ok "$1" "got '$2', want '$3'"; fi
+}
+die() { echo "wine tests: $*" >&2; exit 1; }
+
+# ---- which Wine, which DLL ---------------------------------------------
+
+runs_32bit_wine() { [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+win32_build=$root/build-win32
+if [[ $arch == auto ]]; then
+  if runs_32bit_wine; then arch=i686; else arch=x86_64; fi
+fi
+case $arch in
+  i686)
+    build=$win32_build
+    wine_loader=/usr/lib/wine/wine
+    typelib_platform=win32 ;;
+  x86_64)
+    echo "== 32-bit programs cannot run here: the tests run on the 64-bit build under wine64"
+    build=$root/build-win64
+    wine_loader=/usr/lib/wine/wine64
+    typelib_platform=win64 ;;
+  *) die "unknown --arch $arch" ;;
+esac
+[[ -x $linux_cli ]] || die "no Linux tool at $linux_cli: build the default preset first"
+[[ -x $wine_loader ]] || die "no $wine_loader: install Wine (tools/install_deps.sh --win32)"
+
+work=$build/wine
+export WINEPREFIX=$work/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINELOADER=$wine_loader
+wine() { "$wine_loader" "$@" </dev/null; }
+stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
+trap stop_wine EXIT
+
+# Z:\ is the Unix root in every prefix.
+winpath() { local p; p=$(realpath -m "$1"); printf 'Z:%s' "${p//\//\\}"; }
+
+# Counts a client's "ok"/"not ok" lines through its closing RESULT line.
+client_result() {  # name log status
+  local name=$1 log=$2 status=$3 line
+  line=$(tr -d '\r' <"$log" | grep -E '^RESULT pass=[0-9]+ fail=[0-9]+$' | tail -n 1 || true)
+  tr -d '\r' <"$log" | grep -E '^not ok' | sed "s/^/    $name: /" || true
+  if [[ -z $line ]]; then
+    not_ok "$name" "no RESULT line (status $status):"
+    sed 's/^/    /' "$log" | tail -n 20
+    return
+  fi
+  local pass=${line#RESULT pass=}; pass=${pass%% *}
+  local fail=${line##*fail=}
+  if [[ $status -eq 0 && $fail -eq 0 && $pass -gt 0 ]]; then
+    ok "$name ($pass checks)"
+  else
+    not_ok "$name" "$pass passed, $fail failed, status $status"
+  fi
+}
+
+# ---- the 32-bit DLL, without running it -----------------------------------
+
+check_win32_dll() {
+  local dll=$win32_build/bin/Vellumtrace.dll dump
+  if [[ ! -f $dll ]]; then
+    not_ok "32-bit DLL built" "no $dll"
+    return
+  fi
+  dump=$(i686-w64-mingw32-objdump -p "$dll")
+  expect_eq "32-bit DLL is a PE32 i386 file" \
+    "$(i686-w64-mingw32-objdump -f "$dll" | sed -n 's/.*file format //p')" "pei-i386"
+  expect_eq "32-bit DLL exports the four entry points by name" \
+    "$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\s*\[ *[0-9]*\] //p' | tr '\n' ' ')" \
+    "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer "
+  local imports
+  imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+  expect_eq "32-bit DLL imports only system DLLs" "$imports" \
+    "advapi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll user32.dll "
+  expect "32-bit DLL carries the TYPELIB and REGISTRY resources" \
+    bash -c "strings -e l '$dll' | grep -qx TYPELIB && strings -e l '$dll' | grep -qx REGISTRY"
+  expect "32-bit DLL carries the registry script" grep -q "ForceRemove 'Programmable'" "$dll"
+}
+
+echo "== The 32-bit DLL"
+check_win32_dll
+
+if [[ $arch == x86_64 ]]; then
+  echo "== Building the 64-bit variant in $build"
+  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/x86_64-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DVELLUMTRACE_WERROR=ON >/dev/null
+  cmake --build "$build" -j2 >/dev/null
+fi
+[[ -f $build/bin/Vellumtrace.dll && -f $build/bin/com_client.exe ]] ||
+  die "no DLL or client in $build/bin: build the win32 preset first"
+
+# ---- a fresh prefix and an installed copy -------------------------------
+
+echo "== Fresh Wine prefix in $WINEPREFIX"
+stop_wine
+rm -rf "$work"
+mkdir -p "$work"/{in,expected,out/cpp,out/js,out/vbs}
+wine wineboot --init >/dev/null 2>&1 || die "wineboot failed"
+
+# A folder name with a quote and a blank: the registrar script must carry
+# the path unchanged.
+install_dir="$work/It's installed"
+mkdir -p "$install_dir/dic"
+cp "$build/bin/Vellumtrace.dll" "$install_dir/"
+cp "$root"/dic/*.xml "$install_dir/dic/"
+dll_win=$(winpath "$install_dir/Vellumtrace.dll")
+
+# ---- the cases: our samples and the golden cases --------------------------
+
+cases=$work/cases.txt
+: >"$cases"
+# Both sides read the very same dictionary file: the Linux tool is given
+# the installed copy that the DLL reads.
+add_case() {  # name lang percent format text-file
+  local name=$1 lang=$2 percent=$3 format=$4 text=$5 html=0 status=0
+  [[ $format == html ]] && html=1
+  iconv -f UTF-8 -t UTF-16LE "$text" >"$work/in/$name.txt"
+  "$linux_cli" --dictionary "$install_dir/dic/${lang:-en}.xml" --percent "$percent" \
+    --format "$format" "$text" >"$work/expected/$name.utf8" 2>/dev/null || status=$?
+  [[ $status -eq 0 ]] || die "the Linux tool failed ($status) on case $name"
+  iconv -f UTF-8 -t UTF-16LE "$work/expected/$name.utf8" >"$work/expected/$name.txt"
+  for client in cpp js vbs; do
+    printf '%s|%s|%s|%s|%s|%s\n' "$name" "$lang" "$percent" "$html" \
+      "$(winpath "$work/in/$name.txt")" "$(winpath "$work/out/$client/$name.txt")" \
+      >>"$work/cases-$client.txt"
+  done
+  echo "$name" >>"$cases"
+}
+
+samples=$root/tests/wine/samples
+add_case harbour_default_20_text "" 20 text "$samples/harbour_en.txt"
+add_case harbour_default_50_html "" 50 html "$samples/harbour_en.txt"
+add_case harbour_en_100_text en 100 text "$samples/harbour_en.txt"
+add_case harbour_en_0_html en 0 html "$samples/harbour_en.txt"
+add_case werkstatt_de_30_text de 30 text "$samples/werkstatt_de.txt"
+add_case werkstatt_de_60_html de 60 html "$samples/werkstatt_de.txt"
+for dir in "$root"/tests/golden/*/; do
+  name=$(basename "$dir")
+  [[ -f $dir/dictionary.xml && -f $dir/text.txt && -f $dir/options ]] || continue
+  grep -q '^alerts=[1-9]' "$dir/options" && continue
+  percent=$(sed -n 's/^percent=//p' "$dir/options")
+  format=$(sed -n 's/^format=//p' "$dir/options")
+  cp "$dir/dictionary.xml" "$install_dir/dic/golden_$name.xml"
+  add_case "golden_$name" "golden_$name" "${percent:-20}" "${format:-text}" "$dir/text.txt"
+done
+
+# ---- registration ---------------------------------------------------------
+
+clsid='{5B07C43F-9E2F-11D6-A417-00508B6E31C2}'
+iid='{5B07C43E-9E2F-11D6-A417-00508B6E31C2}'
+libid='{5B07C431-9E2F-11D6-A417-00508B6E31C2}'
+
+# `reg query /s` of a key, without carriage returns and blank lines.
+reg_tree() { wine reg query "$1" /s 2>/dev/null | tr -d '\r' | sed '/^$/d'; }
+reg_has() { wine reg query "$1" >/dev/null 2>&1; }
+reg_default() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^    (Default)    REG_SZ    //p'; }
+
+echo "== regsvr32"
+status=0
+wine regsvr32 "$dll_win" >"$work/regsvr32.log" 2>&1 || status=$?
+expect_eq "regsvr32 succeeds" "$status" 0
+
+C="HKEY_CLASSES_ROOT\\CLSID\\$clsid"
+expect_eq "the class registration, key for key" "$(reg_tree "HKCR\\CLSID\\$clsid")" "$C
+    (Default)    REG_SZ    CSummarizer Class
+$C\\InprocServer32
+    (Default)    REG_SZ    $dll_win
+    ThreadingModel    REG_SZ    Apartment
+$C\\ProgID
+    (Default)    REG_SZ    Vellumtrace.CSummarizer.1
+$C\\Programmable
+$C\\TypeLib
+    (Default)    REG_SZ    $libid
+$C\\VersionIndependentProgID
+    (Default)    REG_SZ    Vellumtrace.CSummarizer"
+P="HKEY_CLASSES_ROOT\\Vellumtrace.CSummarizer"
+expect_eq "the ProgID, key for key" "$(reg_tree 'HKCR\Vellumtrace.CSummarizer.1')" "$P.1
+    (Default)    REG_SZ    CSummarizer Class
+$P.1\\CLSID
+    (Default)    REG_SZ    $clsid"
+expect_eq "the version-independent ProgID, key for key" \
+  "$(reg_tree 'HKCR\Vellumtrace.CSummarizer')" "$P
+    (Default)    REG_SZ    CSummarizer Class
+$P\\CLSID
+    (Default)    REG_SZ    $clsid
+$P\\CurVer
+    (Default)    REG_SZ    Vellumtrace.CSummarizer.1"
+expect_eq "the type library is registered" \
+  "$(reg_default "HKCR\\TypeLib\\$libid\\1.0")" "Vellumtrace 1.0 Type Library"
+expect_eq "the type library's file" \
+  "$(reg_default "HKCR\\TypeLib\\$libid\\1.0\\0\\$typelib_platform")" "$dll_win"
+expect_eq "the interface is registered" "$(reg_default "HKCR\\Interface\\$iid")" "ICSummarizer"
+
+# ---- the clients --------------------------------------------------------
+
+compare_outputs() {  # client
+  local client=$1 name mismatches=0 actual
+  while read -r name; do
+    actual=$work/out/$client/$name.txt
+    # The script hosts' text files begin with a byte-order mark.
+    if [[ -f $actual ]] && cmp -s <(tail -c +"$(bom_skip "$actual")" "$actual") \
+                                  "$work/expected/$name.txt"; then
+      continue
+    fi
+    mismatches=$((mismatches + 1))
+    not_ok "$client: $name equals the Linux result" \
+      "$(cmp <(tail -c +"$(bom_skip "$actual")" "$actual") "$work/expected/$name.txt" 2>&1 || true)"
+  done <"$cases"
+  [[ $mismatches -eq 0 ]] && ok "$client: $(wc -l <"$cases") results equal the Linux tool's"
+}
+bom_skip() { [[ -f $1 && $(head -c 2 "$1" | od -An -tx1 | tr -d ' ') == fffe ]] && echo 3 || echo 1; }
+
+echo "== C++ client (early binding)"
+status=0
+wine "$build/bin/com_client.exe" cases "$(winpath "$work/cases-cpp.txt")" \
+  >"$work/cpp-cases.log" 2>&1 || status=$?
+client_result "C++ client summarises the cases" "$work/cpp-cases.log" "$status"
+compare_outputs cpp
+
+echo "== JScript client (cscript, late binding)"
+status=0
+wine cscript //nologo "$(winpath "$root/tests/wine/clients/client.js")" \
+  "$(winpath "$work/cases-js.txt")" >"$work/js.log" 2>&1 || status=$?
+client_result "JScript client" "$work/js.log" "$status"
+compare_outputs js
+
+echo "== VBScript client (cscript, late binding)"
+status=0
+wine cscript //nologo "$(winpath "$root/tests/wine/clients/client.vbs")" \
+  "$(winpath "$work/cases-vbs.txt")" >"$work/vbs.log" 2>&1 || status=$?
+client_result "VBScript client" "$work/vbs.log" "$status"
+compare_outputs vbs
+
+echo "== C++ client checks"
+checks_text=$samples/harbour_en.txt
+iconv -f UTF-8 -t UTF-16LE "$checks_text" >"$work/in/checks.txt"
+status=0
+wine "$build/bin/com_client.exe" checks "$(winpath "$work/in/checks.txt")" \
+  "$(winpath "$work/out/cpp/dumps.txt")" >"$work/cpp-checks.log" 2>&1 || status=$?
+client_result "C++ client checks" "$work/cpp-checks.log" "$status"
+"$linux_cli" --dictionary "$install_dir/dic/en.xml" --percent 50 --format html \
+  --debug-output "$work/expected/dumps.utf8" "$checks_text" >/dev/null
+# A debug-output viewer receives the text in the ANSI code page (1252 here).
+iconv -f UTF-8 -t CP1252 "$work/expected/dumps.utf8" >"$work/expected/dumps.txt"
+expect "the dumps read from the debug output equal the Linux tool's" \
+  cmp "$work/out/cpp/dumps.txt" "$work/expected/dumps.txt"
+
+# ---- the alert, as a user sees it ------------------------------------------
+
+# One run of the C++ client whose dictionary cannot be read: a real dialog
+# must appear, block Summarize until xdotool closes it, and be the only one.
+alert_run() {  # name language dll-overrides
+  local name=$1 language=$2 overrides=$3 log=$work/alert-$1.log client window= status=0
+  # Either way the run goes on without rules.
+  "$linux_cli" --dictionary "$work/no_such_dictionary.xml" --percent 100 --format text \
+    "$checks_text" 2>/dev/null | iconv -f UTF-8 -t UTF-16LE >"$work/expected/alert-$name.txt" || true
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides" "$wine_loader" "$build/bin/com_client.exe" alert \
+    "$(winpath "$work/in/checks.txt")" "$(winpath "$work/out/cpp/alert-$name.txt")" "$language" \
+    </dev/null >"$log" 2>&1 &
+  client=$!
+  for _ in $(seq 1 600); do
+    window=$(xdotool search --name '^ZEV$' 2>/dev/null | head -n 1 || true)
+    [[ -n $window ]] && break
+    kill -0 "$client" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [[ -z $window ]]; then
+    not_ok "$name: a dialog titled ZEV appears"
+  else
+    ok "$name: a dialog titled ZEV appears"
+    sleep 2
+    # The call is still blocked behind the dialog.
+    if kill -0 "$client" 2>/dev/null && grep -q summarize-called "$log" &&
+       ! grep -q summarize-returned "$log"; then
+      ok "$name: the dialog blocks Summarize"
+    else
+      not_ok "$name: the dialog blocks Summarize"
+    fi
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key --clearmodifiers Return
+  fi
+  for _ in $(seq 1 300); do kill -0 "$client" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$client" 2>/dev/null; then
+    not_ok "$name: the client ends once the dialog is closed"
+    kill "$client" 2>/dev/null || true
+  fi
+  wait "$client" || status=$?
+  client_result "$name: one box with its text and OK button, Summarize S_OK" "$log" "$status"
+  expect_eq "$name: no dialog is left" "$(xdotool search --name '^ZEV$' 2>/dev/null | wc -l)" 0
+  expect "$name: the result equals the Linux tool's" \
+    cmp "$work/out/cpp/alert-$name.txt" "$work/expected/alert-$name.txt"
+}
+
+echo "== The alert under Xvfb"
+alert_run missing_dictionary no_such_language ""
+# The reader's trace "d" would come between the client's two lines.
+expect "missing_dictionary: no reader trace" \
+  grep -qx 'summarize-returned' <(tr -d '\r' <"$work/alert-missing_dictionary.log")
+# Without any XML reader class the document cannot be made: one "d", as
+# the second parse is never tried.
+alert_run no_xml_reader en "msxml3,msxml4,msxml6="
+expect "no_xml_reader: the reader trace d, once" \
+  grep -qx 'dsummarize-returned' <(tr -d '\r' <"$work/alert-no_xml_reader.log")
+
+# ---- the dictionary folder ------------------------------------------------
+
+# Another copy whose en.xml is the German dictionary: loaded directly, it
+# must still read the registered folder's dictionaries, and its own only
+# once the registration is gone.
+echo "== The dictionary folder"
+other_dir=$work/other
+mkdir -p "$other_dir/dic"
+cp "$build/bin/Vellumtrace.dll" "$other_dir/"
+cp "$root/dic/de.xml" "$other_dir/dic/en.xml"
+"$linux_cli" --dictionary "$install_dir/dic/en.xml" --percent 50 --format html "$checks_text" |
+  iconv -f UTF-8 -t UTF-16LE >"$work/expected/registered.txt"
+"$linux_cli" --dictionary "$other_dir/dic/en.xml" --percent 50 --format html "$checks_text" |
+  iconv -f UTF-8 -t UTF-16LE >"$work/expected/own.txt"
+run_direct() {  # output-name log
+  local status=0
+  wine "$build/bin/com_client.exe" direct "$(winpath "$other_dir/Vellumtrace.dll")" 50 1 \
+    "$(winpath "$work/in/checks.txt")" "$(winpath "$work/out/cpp/$1.txt")" >"$2" 2>&1 || status=$?
+  client_result "C++ client loads the DLL by path ($1)" "$2" "$status"
+}
+run_direct registered "$work/direct-registered.log"
+expect "a registered server reads the dictionaries of its registered folder" \
+  cmp "$work/out/cpp/registered.txt" "$work/expected/registered.txt"
+
+echo "== regsvr32 /u"
+status=0
+wine regsvr32 /u "$dll_win" >"$work/regsvr32-u.log" 2>&1 || status=$?
+expect_eq "regsvr32 /u succeeds" "$status" 0
+expect "HKCR\\CLSID stays" reg_has 'HKCR\CLSID'
+expect_not "the class key is gone" reg_has "HKCR\\CLSID\\$clsid"
+expect_not "the version-independent ProgID is gone" reg_has 'HKCR\Vellumtrace.CSummarizer'
+expect_not "the ProgID is gone" reg_has 'HKCR\Vellumtrace.CSummarizer.1'
+expect_not "the type library is unregistered" reg_has "HKCR\\TypeLib\\$libid\\1.0"
+status=0
+wine regsvr32 /u "$dll_win" >>"$work/regsvr32-u.log" 2>&1 || status=$?
+expect_eq "regsvr32 /u of an unregistered server succeeds" "$status" 0
+
+run_direct own "$work/direct-own.log"
+expect "without registration the DLL's own folder serves" \
+  cmp "$work/out/cpp/own.txt" "$work/expected/own.txt"
+
+stop_wine
+echo "wine tests ($arch) took $((SECONDS - started)) s"
+echo "wine: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
