@@ -9,7 +9,10 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(cmake g++ make pkg-config libxml2-dev libxml2-utils libcli11-dev libicu-dev
           libgtest-dev googletest libbenchmark-dev ca-certificates)
 if [[ "${1:-}" == "--win32" ]]; then
-  packages+=(g++-mingw-w64-i686-win32 mingw-w64-tools wine wine32:i386 xvfb xdotool)
+  # The 64-bit cross compiler and wine64 run the component tests where the
+  # kernel cannot run 32-bit programs.
+  packages+=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
+             wine wine32:i386 wine64 xvfb xauth xdotool binutils)
 fi
 
 missing=()

@@ -65,7 +65,12 @@ runs_32bit_wine() { [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version 
 
 win32_build=$root/build-win32
 if [[ $arch == auto ]]; then
-  if runs_32bit_wine; then arch=i686; else arch=x86_64; fi
+  if runs_32bit_wine; then
+    arch=i686
+  else
+    echo "== This kernel cannot run 32-bit programs: testing the 64-bit build under wine64"
+    arch=x86_64
+  fi
 fi
 case $arch in
   i686)
@@ -73,7 +78,6 @@ case $arch in
     wine_loader=/usr/lib/wine/wine
     typelib_platform=win32 ;;
   x86_64)
-    echo "== 32-bit programs cannot run here: the tests run on the 64-bit build under wine64"
     build=$root/build-win64
     wine_loader=/usr/lib/wine/wine64
     typelib_platform=win64 ;;

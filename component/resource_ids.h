@@ -1,0 +1,8 @@
+#ifndef VELLUMTRACE_COMPONENT_RESOURCE_IDS_H_
+#define VELLUMTRACE_COMPONENT_RESOURCE_IDS_H_
+
+// Resource ids shared by the resource script and the registration code.
+#define VELLUMTRACE_TYPELIB_ID 1
+#define VELLUMTRACE_REGISTRY_SCRIPT_ID 101
+
+#endif  // VELLUMTRACE_COMPONENT_RESOURCE_IDS_H_

@@ -1,0 +1,205 @@
+#include "dictionary/backends/msxml_reader.h"
+
+#include <msxml2.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dictionary/backends/bstr_text.h"
+#include "dictionary/backends/com_apartment.h"
+#include "dictionary/backends/com_ptr.h"
+
+namespace vellumtrace {
+namespace {
+
+// The document classes and interfaces, declared here because mingw-w64's
+// import libraries do not define them.
+constexpr CLSID kClsidDomDocument40 = {
+    0x88d969c0, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+constexpr CLSID kClsidDomDocument60 = {
+    0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+constexpr CLSID kClsidDomDocument30 = {
+    0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
+constexpr IID kIidXmlDomDocument = {
+    0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+constexpr IID kIidXmlDomDocument2 = {
+    0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+
+// Shared by a document and everything taken from it, so that the thread
+// leaves its apartment only after the last of them is released.
+using SharedApartment = std::shared_ptr<ComApartment>;
+
+bool NameEquals(BSTR name, const std::u16string& expected) {
+  const size_t length = name ? SysStringLen(name) : 0;
+  if (length != expected.size()) return false;
+  for (size_t i = 0; i < length; ++i) {
+    if (static_cast<char16_t>(name[i]) != expected[i]) return false;
+  }
+  return true;
+}
+
+// Every wrapper holds the apartment so that it outlives the COM objects;
+// members are released in reverse order, the apartment last.
+class MsxmlNode final : public XmlNode {
+ public:
+  MsxmlNode(SharedApartment apartment, ComPtr<IXMLDOMNode> node)
+      : m_apartment(std::move(apartment)), m_node(std::move(node)) {}
+
+  bool GetChildNodes(std::unique_ptr<XmlNodeList>* children) override;
+
+  bool GetText(std::u16string* text) override {
+    OwnedBstr value;
+    if (FAILED(m_node->get_text(value.Receive()))) return false;
+    *text = TextOfBstr(value.Get());
+    return true;
+  }
+
+ private:
+  SharedApartment m_apartment;
+  ComPtr<IXMLDOMNode> m_node;
+};
+
+// A live collection of the platform, used for child nodes.
+class MsxmlChildList final : public XmlNodeList {
+ public:
+  MsxmlChildList(SharedApartment apartment, ComPtr<IXMLDOMNodeList> list)
+      : m_apartment(std::move(apartment)), m_list(std::move(list)) {}
+
+  bool GetLength(int32_t* length) override {
+    long count = 0;
+    if (FAILED(m_list->get_length(&count))) return false;
+    *length = static_cast<int32_t>(count);
+    return true;
+  }
+  void Reset() override { m_list->reset(); }
+  std::unique_ptr<XmlNode> GetItem(int32_t index) override {
+    ComPtr<IXMLDOMNode> node;
+    if (FAILED(m_list->get_item(index, node.Receive())) || !node) return nullptr;
+    return std::make_unique<MsxmlNode>(m_apartment, std::move(node));
+  }
+
+ private:
+  SharedApartment m_apartment;
+  ComPtr<IXMLDOMNodeList> m_list;
+};
+
+// The elements of one name, chosen once from the platform's collection.
+class MsxmlElementList final : public XmlNodeList {
+ public:
+  MsxmlElementList(SharedApartment apartment, std::vector<ComPtr<IXMLDOMNode>> nodes)
+      : m_apartment(std::move(apartment)), m_nodes(std::move(nodes)) {}
+
+  bool GetLength(int32_t* length) override {
+    *length = static_cast<int32_t>(m_nodes.size());
+    return true;
+  }
+  void Reset() override {}
+  std::unique_ptr<XmlNode> GetItem(int32_t index) override {
+    if (index < 0 || static_cast<size_t>(index) >= m_nodes.size()) return nullptr;
+    return std::make_unique<MsxmlNode>(m_apartment, m_nodes[static_cast<size_t>(index)].Share());
+  }
+
+ private:
+  SharedApartment m_apartment;
+  std::vector<ComPtr<IXMLDOMNode>> m_nodes;
+};
+
+bool MsxmlNode::GetChildNodes(std::unique_ptr<XmlNodeList>* children) {
+  ComPtr<IXMLDOMNodeList> list;
+  if (FAILED(m_node->get_childNodes(list.Receive())) || !list) return false;
+  *children = std::make_unique<MsxmlChildList>(m_apartment, std::move(list));
+  return true;
+}
+
+class MsxmlDocument final : public XmlDocument {
+ public:
+  MsxmlDocument(SharedApartment apartment, ComPtr<IXMLDOMDocument> document)
+      : m_apartment(std::move(apartment)), m_document(std::move(document)) {}
+
+  LoadResult Load(const std::u16string& path) override {
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = AllocBstr(path);
+    if (!source.bstrVal) return LoadResult::kCallFailed;
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const HRESULT hr = m_document->load(source, &loaded);
+    VariantClear(&source);
+    if (FAILED(hr)) return LoadResult::kCallFailed;
+    return loaded == VARIANT_TRUE ? LoadResult::kLoaded : LoadResult::kNotLoaded;
+  }
+
+  // The platform also returns prefixed elements (x:linebreak) for a name;
+  // only the name exactly as written makes a section.
+  bool GetElementsByTagName(const std::u16string& name,
+                            std::unique_ptr<XmlNodeList>* elements) override {
+    OwnedBstr tagName(AllocBstr(name));
+    if (!tagName.Get()) return false;
+    ComPtr<IXMLDOMNodeList> list;
+    if (FAILED(m_document->getElementsByTagName(tagName.Get(), list.Receive())) || !list) {
+      return false;
+    }
+    long count = 0;
+    if (FAILED(list->get_length(&count))) return false;
+    list->reset();
+    std::vector<ComPtr<IXMLDOMNode>> matches;
+    for (long i = 0; i < count; ++i) {
+      ComPtr<IXMLDOMNode> node;
+      if (FAILED(list->get_item(i, node.Receive())) || !node) continue;
+      OwnedBstr nodeName;
+      if (FAILED(node->get_nodeName(nodeName.Receive()))) return false;
+      if (NameEquals(nodeName.Get(), name)) matches.push_back(std::move(node));
+    }
+    *elements = std::make_unique<MsxmlElementList>(m_apartment, std::move(matches));
+    return true;
+  }
+
+ private:
+  SharedApartment m_apartment;
+  ComPtr<IXMLDOMDocument> m_document;
+};
+
+bool Configure(IXMLDOMDocument& document) {
+  if (FAILED(document.put_async(VARIANT_FALSE))) return false;
+  if (FAILED(document.put_validateOnParse(VARIANT_FALSE))) return false;
+  if (FAILED(document.put_resolveExternals(VARIANT_FALSE))) return false;
+  // MSXML 6.0 refuses documents with a document type declaration unless
+  // told otherwise; the older classes do not know the property.
+  ComPtr<IXMLDOMDocument2> document2;
+  if (SUCCEEDED(document.QueryInterface(kIidXmlDomDocument2, document2.ReceiveVoid()))) {
+    OwnedBstr property(SysAllocString(L"ProhibitDTD"));
+    if (property.Get()) {
+      VARIANT prohibit;
+      VariantInit(&prohibit);
+      prohibit.vt = VT_BOOL;
+      prohibit.boolVal = VARIANT_FALSE;
+      document2->setProperty(property.Get(), prohibit);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<XmlDocument> MsxmlReader::CreateDocument() {
+  auto apartment = std::make_shared<ComApartment>();
+  for (const CLSID* documentClass :
+       {&kClsidDomDocument40, &kClsidDomDocument60, &kClsidDomDocument30}) {
+    ComPtr<IXMLDOMDocument> document;
+    if (FAILED(CoCreateInstance(*documentClass, nullptr, CLSCTX_INPROC_SERVER,
+                                kIidXmlDomDocument, document.ReceiveVoid())) ||
+        !document) {
+      continue;
+    }
+    if (!Configure(*document.Get())) return nullptr;
+    return std::make_unique<MsxmlDocument>(std::move(apartment), std::move(document));
+  }
+  return nullptr;
+}
+
+}  // namespace vellumtrace

@@ -1,0 +1,20 @@
+#ifndef VELLUMTRACE_DICTIONARY_BACKENDS_MSXML_READER_H_
+#define VELLUMTRACE_DICTIONARY_BACKENDS_MSXML_READER_H_
+
+#include <memory>
+
+#include "dictionary/xml_reader.h"
+
+namespace vellumtrace {
+
+// The dictionary reader on Windows: the platform's MSXML DOM through COM.
+// Tries the document classes of MSXML 4.0, 6.0 and 3.0, in that order.
+// A thread without a COM apartment gets one for the life of each document.
+class MsxmlReader final : public XmlReader {
+ public:
+  std::unique_ptr<XmlDocument> CreateDocument() override;
+};
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_DICTIONARY_BACKENDS_MSXML_READER_H_
