@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/command_runner.h"
 #include "tests/support/test_paths.h"
 
 namespace vellumtrace {
@@ -19,11 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using testing::Outcome;
+using testing::ReadFile;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -37,27 +35,13 @@ class CliTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(m_dir); }
 
   fs::path Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(m_dir / name, std::ios::binary) << bytes;
+    testing::WriteFile(m_dir / name, bytes);
     return m_dir / name;
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
   }
   // Runs the tool with `args` (shell words) and `input` on standard input.
   Outcome Run(const std::string& args, const std::string& input = "") {
-    const fs::path in = Write("stdin", input);
-    std::ostringstream command;
-    command << "'" << testing::CliBinary().string() << "' " << args << " <'" << in.string()
-            << "' >'" << (m_dir / "out").string() << "' 2>'" << (m_dir / "err").string() << "'";
-    Outcome o;
-    const int raw = std::system(command.str().c_str());
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    o.out = Read(m_dir / "out");
-    o.err = Read(m_dir / "err");
-    return o;
+    return testing::RunCommand("'" + testing::CliBinary().string() + "' " + args,
+                               Write("stdin", input), m_dir);
   }
   std::string Dictionary() const { return "--dictionary '" + (m_dir / "dictionary.xml").string() + "'"; }
 
@@ -96,7 +80,7 @@ TEST_F(CliTest, DebugOutputGoesWhereAsked) {
   Outcome o = Run(Dictionary() + " --percent 100 --debug-output '" + dump.string() + "'", "Hi.");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out, "Hi.   ");
-  const std::string dumped = Read(dump);
+  const std::string dumped = ReadFile(dump);
   EXPECT_TRUE(dumped.starts_with("\nContents of manual\nContents of Parser Break\n.")) << dumped;
   EXPECT_TRUE(dumped.ends_with("\n word = \t stem = \t occurence =1")) << dumped;
   Outcome toStderr = Run(Dictionary() + " --percent 100 --debug-output -", "Hi.");

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/command_runner.h"
 #include "tests/support/test_paths.h"
 
 namespace vellumtrace {
@@ -19,22 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing::Outcome;
+using testing::ReadFile;
+using testing::WriteFile;
 
 class EvaluateCommandTest : public ::testing::Test {
  protected:
@@ -55,17 +43,8 @@ class EvaluateCommandTest : public ::testing::Test {
 
   // Runs "vellumtrace evaluate" with `arguments` (already shell-quoted).
   Outcome Run(const std::string& arguments) {
-    const fs::path out = m_root / "stdout";
-    const fs::path err = m_root / "stderr";
-    const std::string command = testing::CliBinary().string() + " evaluate " +
-                                arguments + " >" + out.string() + " 2>" +
-                                err.string() + " </dev/null";
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFile(out);
-    outcome.err = ReadFile(err);
-    return outcome;
+    return testing::RunCommand(testing::CliBinary().string() + " evaluate " + arguments,
+                               "/dev/null", m_root);
   }
 
   std::string Folders() const {

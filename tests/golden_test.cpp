@@ -15,6 +15,7 @@
 
 #include "cli/text_codec.h"
 #include "engine/summarizer_engine.h"
+#include "tests/support/command_runner.h"
 #include "tests/support/recording_services.h"
 #include "tests/support/test_paths.h"
 
@@ -23,12 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using testing::ReadFile;
 
 std::u16string Decode(const std::string& bytes) {
   std::u16string text;
