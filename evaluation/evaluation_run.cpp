@@ -40,23 +40,17 @@ EvaluationResult RunEvaluation(SummarizerEngine& engine,
     const std::vector<std::u16string> reference =
         ReferenceLines(document.reference);
 
-    if (!ExtractSummary(engine, settings.dictionaryPath, document.text,
-                        evaluation.percent, SummaryMethod::kGraded,
-                        &summary)) {
-      result.dictionaryFailed = true;
-    }
-    evaluation.system = ScoreDocument(summary, reference);
-    system.Add(evaluation.system);
-
-    if (settings.withLead) {
+    const auto score = [&](SummaryMethod method, ScoreAverage& average) {
       if (!ExtractSummary(engine, settings.dictionaryPath, document.text,
-                          evaluation.percent, SummaryMethod::kLead,
-                          &summary)) {
+                          evaluation.percent, method, &summary)) {
         result.dictionaryFailed = true;
       }
-      evaluation.lead = ScoreDocument(summary, reference);
-      lead.Add(evaluation.lead);
-    }
+      const DocumentScore scored = ScoreDocument(summary, reference);
+      average.Add(scored);
+      return scored;
+    };
+    evaluation.system = score(SummaryMethod::kGraded, system);
+    if (settings.withLead) evaluation.lead = score(SummaryMethod::kLead, lead);
     result.documents.push_back(std::move(evaluation));
     if (progress) progress(result.documents.size(), documents.size());
   }

@@ -280,19 +280,20 @@ wine "$build/bin/com_client.exe" cases "$(winpath "$work/cases-cpp.txt")" \
 client_result "C++ client summarises the cases" "$work/cpp-cases.log" "$status"
 compare_outputs cpp
 
+# A script client run by cscript (late binding): name, script extension.
+script_client() {
+  local status=0
+  wine cscript //nologo "$(winpath "$root/tests/wine/clients/client.$2")" \
+    "$(winpath "$work/cases-$2.txt")" >"$work/$2.log" 2>&1 || status=$?
+  client_result "$1 client" "$work/$2.log" "$status"
+  compare_outputs "$2"
+}
+
 echo "== JScript client (cscript, late binding)"
-status=0
-wine cscript //nologo "$(winpath "$root/tests/wine/clients/client.js")" \
-  "$(winpath "$work/cases-js.txt")" >"$work/js.log" 2>&1 || status=$?
-client_result "JScript client" "$work/js.log" "$status"
-compare_outputs js
+script_client JScript js
 
 echo "== VBScript client (cscript, late binding)"
-status=0
-wine cscript //nologo "$(winpath "$root/tests/wine/clients/client.vbs")" \
-  "$(winpath "$work/cases-vbs.txt")" >"$work/vbs.log" 2>&1 || status=$?
-client_result "VBScript client" "$work/vbs.log" "$status"
-compare_outputs vbs
+script_client VBScript vbs
 
 echo "== C++ client checks"
 checks_text=$samples/harbour_en.txt
