@@ -2,10 +2,11 @@
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vellumtrace.1
-    COMMAND ${HELP2MAN} --no-info --section=1 --name="extractive text summarizer"
+    COMMAND ${HELP2MAN} --no-info --section=1 "--name=extractive text summarizer"
             --output=${CMAKE_BINARY_DIR}/vellumtrace.1 $<TARGET_FILE:vellumtrace>
     DEPENDS vellumtrace
-    COMMENT "Generating the vellumtrace(1) man page")
+    COMMENT "Generating the vellumtrace(1) man page"
+    VERBATIM)
   add_custom_target(vellumtrace_man ALL DEPENDS ${CMAKE_BINARY_DIR}/vellumtrace.1)
   install(FILES ${CMAKE_BINARY_DIR}/vellumtrace.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
