@@ -26,6 +26,6 @@ fi
 apt() { if command -v flock >/dev/null; then flock /tmp/apt.lock apt-get "$@"; else apt-get "$@"; fi; }
 export DEBIAN_FRONTEND=noninteractive
 cp "$deb" "$scratch/"
-trap 'apt remove -y -q vellumtrace >/dev/null; rm -rf "$scratch"' EXIT
+trap 'apt remove --purge -y -q vellumtrace >/dev/null; rm -rf "$scratch"' EXIT
 (cd "$scratch" && apt install -y -q ./"$(basename "$deb")" >/dev/null)
 "$here/check_installed.sh" /usr
