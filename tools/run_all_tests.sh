@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# Sets up and runs every test: the Linux build (warnings as errors), the
-# sanitizer build, and the Windows component under Wine.
+# The one CI entry: sets up the machine, then runs every test: the Linux
+# build (warnings as errors) with the install and package checks, the
+# Debian package installed on this machine and removed again, the sanitizer
+# build, and the Windows component under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh --win32
 jobs=$(nproc)
 
 echo "== Linux build and tests"
-cmake --preset default -DVELLUMTRACE_WERROR=ON >/dev/null
-cmake --build --preset default -j"$jobs"
-ctest --preset default -j"$jobs"
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j"$jobs"
+ctest --preset ci -j"$jobs"
+
+echo "== Debian package, installed with apt-get"
+tests/package/deb_test.sh build --system
 
 echo "== Sanitizer build and tests"
-cmake --preset asan -DVELLUMTRACE_WERROR=ON >/dev/null
+cmake --preset asan >/dev/null
 cmake --build --preset asan -j"$jobs"
 ctest --preset asan -j"$jobs"
 
-if [[ -x tests/wine/run.sh ]]; then
-  echo "== Windows component under Wine"
-  cmake --preset win32 -DVELLUMTRACE_WERROR=ON >/dev/null
-  cmake --build --preset win32 -j"$jobs"
-  tests/wine/run.sh
-fi
+echo "== Windows component under Wine"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j"$jobs"
+ctest --preset win32

@@ -1,0 +1,81 @@
+/// @file
+/// Errors as values: a Status, and a Result that holds either a value or
+/// the Status that explains its absence.
+#ifndef VELLUMTRACE_STATUS_H_
+#define VELLUMTRACE_STATUS_H_
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "vellumtrace/export.h"
+
+namespace vellumtrace {
+
+/// Why a call failed.
+enum class StatusCode {
+  kOk = 0,
+  /// An argument is out of its domain (for example a language code with a '/').
+  kInvalidArgument,
+  /// The text is not valid UTF-8; Status::byte_offset() is where it stops being so.
+  kInvalidUtf8,
+  /// The text is longer than Options::max_length; Status::byte_offset() is
+  /// the first byte over the bound.
+  kTextTooLong,
+  /// The dictionary file is missing, unreadable or malformed.
+  kDictionaryUnavailable,
+  kOutOfMemory,
+  /// A fault inside the library, or an exception thrown by a callback.
+  kInternal,
+};
+
+/// The outcome of a call that returns no value: ok, or a code with a
+/// message (UTF-8) and, for faults in the input text, a byte offset.
+class VELLUMTRACE_API Status {
+ public:
+  /// Success.
+  Status() = default;
+  Status(StatusCode code, std::string message, std::size_t byte_offset = 0)
+      : code_(code), message_(std::move(message)), byte_offset_(byte_offset) {}
+
+  bool ok() const { return code_ == StatusCode::kOk; }
+  StatusCode code() const { return code_; }
+  const std::string& message() const { return message_; }
+  /// Offset into the input text of the fault; 0 when the fault has no place.
+  std::size_t byte_offset() const { return byte_offset_; }
+
+ private:
+  StatusCode code_ = StatusCode::kOk;
+  std::string message_;
+  std::size_t byte_offset_ = 0;
+};
+
+/// A value of type T, or the Status of the failure that left none. Never
+/// both: a failed call produces no partial value.
+template <typename T>
+class Result {
+ public:
+  Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit by design
+  /// `status` must not be ok.
+  Result(Status status) : status_(std::move(status)) {}  // NOLINT: implicit by design
+
+  bool ok() const { return value_.has_value(); }
+  const Status& status() const { return status_; }
+  /// The value; only valid when ok().
+  const T& value() const& { return *value_; }
+  T& value() & { return *value_; }
+  T&& value() && { return std::move(*value_); }
+  const T& operator*() const& { return *value_; }
+  T& operator*() & { return *value_; }
+  const T* operator->() const { return &*value_; }
+  T* operator->() { return &*value_; }
+
+ private:
+  std::optional<T> value_;
+  Status status_;
+};
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_STATUS_H_

@@ -1,0 +1,61 @@
+// The library's only door into the engine: loading a dictionary and one
+// run, with the run's sentences, grades and words read back as plain data.
+// Everything else in library/ works on these types, so a change of the
+// engine's interface is a change of engine_adapter.cpp alone.
+#ifndef VELLUMTRACE_LIBRARY_ENGINE_ADAPTER_H_
+#define VELLUMTRACE_LIBRARY_ENGINE_ADAPTER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vellumtrace/dictionary.h"
+#include "vellumtrace/options.h"
+#include "vellumtrace/status.h"
+
+namespace vellumtrace {
+
+// What a Dictionary holds: today the file the engine reads on every run.
+struct Dictionary::Impl {
+  std::string path;
+  std::u16string enginePath;
+};
+
+namespace adapter {
+
+struct RunSentence {
+  // Words the engine counts in the sentence, the closing synthetic word
+  // of the last sentence included.
+  size_t wordCount = 0;
+  int64_t grade = 0;
+  bool selected = false;
+};
+
+struct RunKeyword {
+  std::u16string word;
+  std::u16string stem;
+  int64_t count = 0;
+};
+
+struct RunResult {
+  std::u16string output;
+  std::vector<RunSentence> sentences;
+  std::vector<RunKeyword> keywords;
+  size_t titleWordCount = 0;
+};
+
+// Checks that the engine can use the dictionary at `path` (UTF-8).
+Result<std::shared_ptr<const Dictionary::Impl>> LoadDictionary(const std::string& path);
+
+// One run over `text` (already cut at its NUL). Fails with
+// kDictionaryUnavailable when the run raised the alert.
+Status Run(const Dictionary::Impl& dictionary, std::u16string_view text, int percent,
+           bool html, const Options& options, RunResult* result);
+
+}  // namespace adapter
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_LIBRARY_ENGINE_ADAPTER_H_

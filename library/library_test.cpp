@@ -1,0 +1,170 @@
+// The public C++ API end to end: golden parity with the engine, byte ranges
+// of the sentences, errors as values, the JSON form and sharing across
+// threads.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/support/command_runner.h"
+#include "tests/support/test_paths.h"
+#include "vellumtrace/summarize.h"
+
+namespace vellumtrace {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using testing::ReadFile;
+
+Dictionary English() {
+  auto dictionary = Dictionary::ForLanguage("en");
+  EXPECT_TRUE(dictionary.ok()) << dictionary.status().message();
+  return *dictionary;
+}
+
+TEST(Library, GoldenCasesGiveTheEngineResultAndDump) {
+  for (const auto& dir : fs::directory_iterator(testing::SourceDir() / "tests" / "golden")) {
+    const fs::path folder = dir.path();
+    Options options;
+    size_t alerts = 0;
+    std::istringstream lines(ReadFile(folder / "options"));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("percent=")) options.percent = std::stoi(line.substr(8));
+      if (line == "format=html") options.format = Format::kHtml;
+      if (line.starts_with("alerts=")) alerts = std::stoul(line.substr(7));
+    }
+    auto dictionary = Dictionary::Load((folder / "dictionary.xml").string());
+    // A dictionary the engine cannot use is refused when loaded.
+    ASSERT_EQ(dictionary.ok(), alerts == 0) << folder;
+    if (!dictionary.ok()) {
+      EXPECT_EQ(dictionary.status().code(), StatusCode::kDictionaryUnavailable);
+      continue;
+    }
+    std::string dump;
+    options.on_debug = [&](std::string_view fragment) { dump += fragment; };
+    auto summary = Summarize(*dictionary, ReadFile(folder / "text.txt"), options);
+    ASSERT_TRUE(summary.ok()) << folder << summary.status().message();
+    EXPECT_EQ(summary->text, ReadFile(folder / "result")) << folder;
+    EXPECT_EQ(dump, ReadFile(folder / "dump")) << folder;
+  }
+}
+
+TEST(Library, SentencesMapToTheirBytes) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> sentences;
+  } cases[] = {
+      {"the cat saw the dog.", {"the cat saw the dog."}},
+      {"  One cat.\tTwo\r\ndogs here\n", {"One cat.", "Two\r\ndogs here"}},
+      {"\xEF\xBB\xBFÄpfel sind gut. 🐝🐝 summt.", {"Äpfel sind gut.", "🐝🐝 summt."}},
+      {"Cut here. Then\0 hidden. text"s, {"Cut here.", "Then"}},
+      {" \n\t ", {}},
+  };
+  const Dictionary dictionary = English();
+  for (const Case& c : cases) {
+    auto summary = Summarize(dictionary, c.text);
+    ASSERT_TRUE(summary.ok()) << c.text << summary.status().message();
+    std::vector<std::string> found;
+    for (const SummarySentence& s : summary->sentences) {
+      found.push_back(c.text.substr(s.start, s.end - s.start));
+    }
+    EXPECT_EQ(found, c.sentences) << c.text;
+  }
+}
+
+TEST(Library, BadInputIsAnErrorValueWithItsPlace) {
+  struct Case {
+    std::string text;
+    size_t maxLength;
+    StatusCode code;
+    size_t offset;
+  } cases[] = {
+      {"ab\xC3(", 49999, StatusCode::kInvalidUtf8, 2},
+      {"\xEF\xBB\xBFok \xC0\xAF", 49999, StatusCode::kInvalidUtf8, 6},
+      {"ok\0\xFF"s, 49999, StatusCode::kInvalidUtf8, 3},
+      {"abcd\xC3\xA9", 4, StatusCode::kTextTooLong, 4},
+      {"ab\xF0\x9F\x90\x9D", 3, StatusCode::kTextTooLong, 2},
+      {"ab\xF0\x9F\x90\x9D", 4, StatusCode::kOk, 0},
+      {"abcdef\0ghij"s, 6, StatusCode::kOk, 0},
+      {std::string(60000, 'a'), 0, StatusCode::kOk, 0},
+  };
+  const Dictionary dictionary = English();
+  for (const Case& c : cases) {
+    Options options;
+    options.max_length = c.maxLength;
+    auto summary = Summarize(dictionary, c.text, options);
+    EXPECT_EQ(summary.status().code(), c.code) << c.text.substr(0, 20);
+    EXPECT_EQ(summary.status().byte_offset(), c.offset) << c.text.substr(0, 20);
+    EXPECT_EQ(summary.ok(), c.code == StatusCode::kOk);
+  }
+  EXPECT_EQ(Dictionary::ForLanguage("../dic/en").status().code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(Dictionary::ForLanguage("xx").status().code(), StatusCode::kDictionaryUnavailable);
+  EXPECT_EQ(Dictionary::Load("/nonexistent/en.xml").status().code(),
+            StatusCode::kDictionaryUnavailable);
+}
+
+TEST(Library, ADictionaryRemovedAfterLoadingAlertsAndFails) {
+  const fs::path copy = fs::temp_directory_path() / "vellumtrace_library_test_en.xml";
+  fs::copy_file(fs::path(English().path()), copy, fs::copy_options::overwrite_existing);
+  auto dictionary = Dictionary::Load(copy.string());
+  ASSERT_TRUE(dictionary.ok());
+  fs::remove(copy);
+  int alerts = 0;
+  Options options;
+  options.on_alert = [&](std::string_view, std::string_view) { ++alerts; };
+  auto summary = Summarize(*dictionary, "Some text. More text.", options);
+  EXPECT_EQ(summary.status().code(), StatusCode::kDictionaryUnavailable);
+  EXPECT_EQ(alerts, 1);
+}
+
+TEST(Library, JsonCarriesTheTextFormAndTheRunsFindings) {
+  const std::string text = ReadFile(testing::SourceDir() / "samples" / "bees.txt");
+  const Dictionary dictionary = English();
+  auto plain = Summarize(dictionary, text);
+  Options options;
+  options.format = Format::kJson;
+  auto json = Summarize(dictionary, text, options);
+  ASSERT_TRUE(plain.ok() && json.ok());
+  const auto parsed = nlohmann::json::parse(json->text);
+  EXPECT_EQ(parsed["summary"], plain->text);
+  ASSERT_EQ(parsed["sentences"].size(), plain->sentences.size());
+  size_t selected = 0;
+  for (size_t i = 0; i < plain->sentences.size(); ++i) {
+    EXPECT_EQ(parsed["sentences"][i]["start"], plain->sentences[i].start);
+    EXPECT_EQ(parsed["sentences"][i]["selected"], plain->sentences[i].selected);
+    selected += plain->sentences[i].selected;
+  }
+  EXPECT_GT(selected, 0u);
+  EXPECT_LT(selected, plain->sentences.size());
+  ASSERT_GE(plain->keywords.size(), 5u);
+  EXPECT_EQ(parsed["keywords"][0]["word"], plain->keywords[0].word);
+  EXPECT_EQ(plain->title.size(), 5u);
+  for (size_t i = 0; i < plain->title.size(); ++i) EXPECT_EQ(plain->title[i], plain->keywords[i].word);
+  for (size_t i = 1; i < plain->keywords.size(); ++i) {
+    EXPECT_GE(plain->keywords[i - 1].count, plain->keywords[i].count);
+  }
+}
+
+TEST(Library, OneDictionaryServesManyThreads) {
+  const std::string text = ReadFile(testing::SourceDir() / "samples" / "lighthouse.txt");
+  const Dictionary dictionary = English();
+  const std::string expected = Summarize(dictionary, text)->text;
+  std::vector<std::string> results(4);
+  std::vector<std::thread> threads;
+  for (auto& result : results) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 20; ++i) result = Summarize(dictionary, text)->text;
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const auto& result : results) EXPECT_EQ(result, expected);
+}
+
+}  // namespace
+}  // namespace vellumtrace
