@@ -13,7 +13,7 @@
 #include "evaluation/evaluation_corpus.h"
 #include "evaluation/evaluation_report.h"
 #include "evaluation/evaluation_run.h"
-#include "evaluation/progress_bar.h"
+#include "cli/progress_bar.h"
 
 namespace vellumtrace {
 namespace {

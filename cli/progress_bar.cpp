@@ -1,4 +1,4 @@
-#include "evaluation/progress_bar.h"
+#include "cli/progress_bar.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_EVALUATION_PROGRESS_BAR_H_
-#define VELLUMTRACE_EVALUATION_PROGRESS_BAR_H_
+#ifndef VELLUMTRACE_CLI_PROGRESS_BAR_H_
+#define VELLUMTRACE_CLI_PROGRESS_BAR_H_
 
 #include <cstddef>
 #include <cstdio>
@@ -26,4 +26,4 @@ class ProgressBar {
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_EVALUATION_PROGRESS_BAR_H_
+#endif  // VELLUMTRACE_CLI_PROGRESS_BAR_H_
