@@ -87,26 +87,24 @@ bool ConfigureEngine(SummarizerEngine& engine, const SummarizeOptions& options,
   return true;
 }
 
-// Whether `path` names the file that `other` describes.
-bool IsFile(const std::string& path, const struct stat& other) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && info.st_dev == other.st_dev &&
-         info.st_ino == other.st_ino;
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The dump must never overwrite what the run reads.
+// The dump must never overwrite what the run reads. Names "the dictionary"
+// or "the input" in `what` when it would.
 bool DumpClobbersARead(const SummarizeOptions& options, const std::string& dictionary,
                        std::string* what) {
   struct stat dump {};
   if (::stat(options.debugOutput.c_str(), &dump) != 0) return false;
   struct stat read {};
-  if (::stat(dictionary.c_str(), &read) == 0 && IsFile(options.debugOutput, read)) {
+  if (::stat(dictionary.c_str(), &read) == 0 && SameFile(dump, read)) {
     *what = "the dictionary";
     return true;
   }
   const bool fromStdin = options.input.empty() || options.input == "-";
   if ((fromStdin ? ::fstat(STDIN_FILENO, &read) : ::stat(options.input.c_str(), &read)) == 0 &&
-      IsFile(options.debugOutput, read)) {
+      SameFile(dump, read)) {
     *what = "the input";
     return true;
   }

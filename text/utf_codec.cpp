@@ -74,9 +74,27 @@ bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) 
       i += 8;
     }
     if (i == size) break;
-    if (in[i] < 0x80) {
-      *out++ = in[i++];
+    const unsigned char lead = in[i];
+    if (lead < 0x80) {
+      *out++ = lead;
+      ++i;
       continue;
+    }
+    // The two- and three-byte forms of the alphabets and of CJK, inline.
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && IsContinuation(in[i + 1])) {
+      *out++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
+      i += 2;
+      continue;
+    }
+    if ((lead & 0xF0) == 0xE0 && i + 2 < size && IsContinuation(in[i + 1]) &&
+        IsContinuation(in[i + 2])) {
+      const char32_t three =
+          ((lead & 0x0F) << 12) | ((in[i + 1] & 0x3F) << 6) | (in[i + 2] & 0x3F);
+      if (three >= 0x800 && (three < 0xD800 || three > 0xDFFF)) {
+        *out++ = static_cast<char16_t>(three);
+        i += 3;
+        continue;
+      }
     }
     char32_t c = 0;
     const size_t length = DecodeOne(in, size, i, &c);
