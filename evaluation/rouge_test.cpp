@@ -10,6 +10,7 @@
 #include "evaluation/document_score.h"
 #include "evaluation/rouge.h"
 #include "evaluation/rouge_tokenizer.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace {
 namespace {
@@ -22,17 +23,7 @@ std::vector<RougeTokenList> Lines(const std::vector<std::u16string>& lines) {
   return result;
 }
 
-std::string Narrow(const std::u16string& text) {
-  std::string result;
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      result += static_cast<char>(c);
-    } else {
-      result += "\\u" + std::to_string(static_cast<unsigned>(c));
-    }
-  }
-  return result;
-}
+std::string Narrow(const std::u16string& text) { return EncodeUtf8(text); }
 
 TEST(RougeTokensTest, KeepsLettersAndDigitsOfEveryScriptLowerCased) {
   struct Case {
