@@ -184,6 +184,7 @@ int Main(int argc, char** argv) {
   app.add_option("--percent", options.percent,
                  "Share of the words to keep, 0..100 (larger values keep all)")
       ->check(kDecimal)
+      ->type_name("N")
       ->capture_default_str();
   app.add_option("--format", options.format, "Result form")
       ->check(CLI::IsMember({"text", "html"}))
@@ -194,6 +195,7 @@ int Main(int argc, char** argv) {
   app.add_option("--max-length", options.maxLength,
                  "Longest text accepted, in UTF-16 code units; 0 lifts the bound")
       ->check(kDecimal)
+      ->type_name("N")
       ->capture_default_str();
   AddEvaluateCommand(app);
 

@@ -19,7 +19,7 @@ inline const CLI::Validator kDecimal(
       }
       return {};
     },
-    "DECIMAL");
+    "");
 
 inline const CLI::Validator kNonEmpty(
     [](std::string& value) -> std::string {
