@@ -180,6 +180,7 @@ TEST_F(CliTest, HostileInputIsRefusedPromptlyWithItsPlace) {
       {"UTF-16 without mark", tool, "T\0h\0e\0"s, 1,
        "NUL byte at byte offset 1 (line 1, column 2): it looks like UTF-16"},
       {"UTF-16 with mark", tool, "\xFF\xFET\0h\0"s, 1, "UTF-16 byte-order mark"},
+      {"one NUL is no UTF-16", tool, "ab\n\0"s, 1, "(line 2, column 1): a text holds none"},
       {"NUL in UTF-8", tool, "\xEF\xBB\xBF" "ab\ncd\0ef"s, 1,
        "NUL byte at byte offset 8 (line 2, column 3): a text holds none"},
       {"invalid before NUL", tool, "a\xC3(\0"s, 1, "not valid UTF-8: invalid byte sequence at byte offset 1"},

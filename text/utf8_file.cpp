@@ -27,7 +27,8 @@ bool ReadBounded(std::FILE* stream, size_t cap, std::string* bytes) {
   return std::ferror(stream) == 0;
 }
 
-// A UTF-16 byte-order mark, or NUL bytes in about every other place.
+// A UTF-16 byte-order mark, or NUL bytes in three of four places of one
+// parity (Latin text as UTF-16) and hardly any of the other.
 bool LooksLikeUtf16(std::string_view bytes) {
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return true;
   const size_t sample = std::min<size_t>(bytes.size(), 4096) & ~size_t{1};
@@ -39,7 +40,7 @@ bool LooksLikeUtf16(std::string_view bytes) {
   }
   const size_t pairs = sample / 2;
   const size_t most = std::max(evenNuls, oddNuls);
-  return pairs > 0 && most * 2 >= pairs && std::min(evenNuls, oddNuls) * 8 <= most;
+  return pairs > 0 && most * 4 >= pairs * 3 && std::min(evenNuls, oddNuls) * 8 <= most;
 }
 
 std::string Place(const Utf8Error& where) {
@@ -78,10 +79,19 @@ TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16st
   const std::string_view view = std::string_view(bytes).substr(
       bytes.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0);
   const size_t skipped = bytes.size() - view.size();
-  Utf8Error where;
+  // The first fault wins: invalid UTF-8 before a NUL, then the NUL. Bytes
+  // over the bound are not decoded at all.
   const size_t nul = bytes.find('\0');
-  // An invalid sequence before the NUL is the first fault.
-  if (nul != std::string::npos && DecodeUtf8(view.substr(0, nul - skipped), text, nullptr)) {
+  if (nul != std::string::npos || bytes.size() <= cap) {
+    const size_t end = nul == std::string::npos ? bytes.size() : nul;
+    Utf8Error where;
+    if (!DecodeUtf8(view.substr(0, end - skipped), text, &where)) {
+      *error = name + " is not valid UTF-8: invalid byte sequence at " +
+               Place(LocateByte(bytes, where.byteOffset + skipped));
+      return TextFileStatus::kNotText;
+    }
+  }
+  if (nul != std::string::npos) {
     *error = name + " holds a NUL byte at " + Place(LocateByte(bytes, nul)) +
              (LooksLikeUtf16(bytes) ? ": it looks like UTF-16; convert it to UTF-8"
                                     : ": a text holds none");
@@ -92,12 +102,6 @@ TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16st
              " UTF-16 code units (reading stopped after " + std::to_string(bytes.size()) +
              " bytes)";
     return TextFileStatus::kTooLong;
-  }
-  if (!DecodeUtf8(view.substr(0, nul == std::string::npos ? view.size() : nul - skipped), text,
-                  &where)) {
-    *error = name + " is not valid UTF-8: invalid byte sequence at " +
-             Place(LocateByte(bytes, where.byteOffset + skipped));
-    return TextFileStatus::kNotText;
   }
   if (maxUnits != 0 && text->size() > maxUnits) {
     *error = "the text is " + std::to_string(text->size()) +
