@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/support/command_runner.h"
 #include "tests/support/test_paths.h"
@@ -65,11 +66,11 @@ TEST_F(CliTest, SummarisesByteExactFromFileOrStandardInput) {
   EXPECT_NE(html.out.find("<span>a&lt;b   </span>"), std::string::npos) << html.out;
   EXPECT_TRUE(html.out.ends_with("</body></html>\n"));
 
-  // -5 is a value, clamped to 0: nothing selected, empty result.
-  Outcome negative = Run(Dictionary() + " --percent -5", "Some text.");
-  EXPECT_EQ(negative.status, 0) << negative.err;
-  EXPECT_EQ(negative.out, "");
-  for (const char* percent : {"150", "99999999999"}) {
+  // 0 selects nothing; larger numbers than 100 clamp, however long.
+  Outcome none = Run(Dictionary() + " --percent 0", "Some text.");
+  EXPECT_EQ(none.status, 0) << none.err;
+  EXPECT_EQ(none.out, "");
+  for (const char* percent : {"150", "99999999999", "123456789012345678901234567890"}) {
     Outcome all = Run(Dictionary() + " --percent " + percent, "Some text.");
     EXPECT_EQ(all.out, "Some text.   ") << percent;
   }
@@ -124,7 +125,17 @@ TEST_F(CliTest, UsageErrorsAndTheMissingDictionary) {
     EXPECT_EQ(o.status, 2) << code;
     EXPECT_EQ(o.out, "") << code;
   }
-  EXPECT_EQ(Run("--percent ten", "x").status, 2);
+  // Decimal numbers and non-empty paths only: each of these once passed
+  // silently (octal, hex, a lifted bound, an ignored path).
+  for (const char* options :
+       {"--percent ten", "--percent ''", "--percent -5", "--percent 010", "--percent 0x10",
+        "--percent +5", "--percent 1e2", "--percent= 5", "--max-length -1", "--max-length ''",
+        "--max-length 010", "--max-length 0x10", "--max-length 5.0", "--max-length= 5",
+        "--dictionary ''", "--debug-output ''", "--debug-output="}) {
+    Outcome o = Run(options, "Text.");
+    EXPECT_EQ(o.status, 2) << options << ": " << o.err;
+    EXPECT_EQ(o.out, "") << options;
+  }
   EXPECT_EQ(Run("--format pdf", "x").status, 2);
   EXPECT_EQ(Run("--no-such-option", "x").status, 2);
   EXPECT_EQ(Run(Dictionary() + " --language en", "x").status, 2);
@@ -144,6 +155,72 @@ TEST_F(CliTest, UsageErrorsAndTheMissingDictionary) {
   Outcome bad = Run("--dictionary '" + malformed.string() + "'", "One. Two.");
   EXPECT_EQ(bad.status, 3);
   EXPECT_EQ(bad.err, "ZEV: Dictionary File not found\n");
+}
+
+TEST_F(CliTest, HostileInputIsRefusedPromptlyWithItsPlace) {
+  using namespace std::string_literals;
+  struct Case {
+    const char* name;
+    std::string command;  // shell words before the redirections
+    std::string input;
+    int status;
+    std::string inMessage;
+  };
+  const std::string tool = "'" + testing::CliBinary().string() + "' " + Dictionary();
+  const std::vector<Case> cases = {
+      // Endless streams end at the bound, not when memory runs out.
+      {"yes", "{ yes | timeout 120 " + tool + "; }", "", 1,
+       "over the bound of 49999 UTF-16 code units (reading stopped after"},
+      {"zeros", "{ timeout 120 " + tool + " --max-length 0 </dev/zero; }", "", 1,
+       "holds a NUL byte at byte offset 0"},
+      {"long file", tool + " --max-length 10", std::string(1 << 20, 'a'), 1,
+       "reading stopped after"},
+      {"bound holds", tool + " --max-length 2 --percent 100", "\xEF\xBB\xBF\xE2\x82\xAC\xE2\x82\xAC",
+       0, ""},
+      {"UTF-16 without mark", tool, "T\0h\0e\0"s, 1,
+       "NUL byte at byte offset 1 (line 1, column 2): it looks like UTF-16"},
+      {"UTF-16 with mark", tool, "\xFF\xFET\0h\0"s, 1, "UTF-16 byte-order mark"},
+      {"one NUL is no UTF-16", tool, "ab\n\0"s, 1, "(line 2, column 1): a text holds none"},
+      {"NUL in UTF-8", tool, "\xEF\xBB\xBF" "ab\ncd\0ef"s, 1,
+       "NUL byte at byte offset 8 (line 2, column 3): a text holds none"},
+      {"invalid before NUL", tool, "a\xC3(\0"s, 1, "not valid UTF-8: invalid byte sequence at byte offset 1"},
+      {"help to a full disk", "{ " + tool + " --help >/dev/full; }", "", 1, "cannot write"},
+      {"version to a full disk", "{ " + tool + " --version >/dev/full; }", "", 1, "cannot write"},
+  };
+  for (const Case& c : cases) {
+    Outcome o = testing::RunCommand(c.command, Write("stdin", c.input), m_dir);
+    EXPECT_EQ(o.status, c.status) << c.name << ": " << o.err;
+    EXPECT_NE(o.err.find(c.inMessage), std::string::npos) << c.name << ": " << o.err;
+  }
+}
+
+TEST_F(CliTest, TheDumpNeverDestroysWhatTheRunReads) {
+  const std::string text = "One. Two.";
+  const fs::path input = Write("text.txt", text);
+  const fs::path kept = Write("kept.txt", "keep me");
+  fs::create_hard_link(m_dir / "dictionary.xml", m_dir / "linked.xml");
+  const std::string dictionary = ReadFile(m_dir / "dictionary.xml");
+  auto quoted = [](const fs::path& path) { return " '" + path.string() + "'"; };
+  struct Case {
+    const char* name;
+    std::string arguments;
+    int status;
+  };
+  const Case cases[] = {
+      {"empty value takes no next word", "--debug-output=" + quoted(input), 2},
+      {"dump is the dictionary", "--debug-output" + quoted(m_dir / "dictionary.xml"), 2},
+      {"dump is the dictionary by another name", "--debug-output" + quoted(m_dir / "linked.xml"), 2},
+      {"dump is the input", "--debug-output" + quoted(input) + quoted(input), 2},
+      {"dump is the standard input", "--debug-output" + quoted(m_dir / "stdin"), 2},
+      {"dump opened only once the input is good", "--debug-output" + quoted(kept), 1},
+  };
+  for (const Case& c : cases) {
+    Outcome o = Run(Dictionary() + " " + c.arguments, c.status == 1 ? "bad \xC3" : text);
+    EXPECT_EQ(o.status, c.status) << c.name << ": " << o.err;
+    EXPECT_EQ(ReadFile(input), text) << c.name;
+    EXPECT_EQ(ReadFile(m_dir / "dictionary.xml"), dictionary) << c.name;
+    EXPECT_EQ(ReadFile(kept), "keep me") << c.name;
+  }
 }
 
 TEST_F(CliTest, BundledEnglishDictionaryLoads) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/text_codec.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace {
 

@@ -8,7 +8,8 @@
 
 #include "cli/exit_status.h"
 #include "cli/linux_platform.h"
-#include "cli/text_codec.h"
+#include "cli/option_values.h"
+#include "text/utf_codec.h"
 #include "engine/summarizer_engine.h"
 #include "evaluation/evaluation_corpus.h"
 #include "evaluation/evaluation_report.h"
@@ -53,7 +54,8 @@ void AddEvaluateCommand(CLI::App& app) {
       ->type_name("DIR");
   auto* dictionary =
       command->add_option("--dictionary", "Dictionary file to use instead of a language")
-          ->type_name("PATH");
+          ->type_name("PATH")
+          ->check(kNonEmpty);
   command
       ->add_option("--language", "Language code: uses dic/CODE.xml of the installed data")
       ->type_name("CODE")
@@ -69,6 +71,7 @@ void AddEvaluateCommand(CLI::App& app) {
   command->add_option("--percent", "Share of the words to keep, 0..100")
       ->type_name("N")
       ->default_str("20")
+      ->check(kDecimal)
       ->check(CLI::Range(0, 100))
       ->excludes(length);
   command
@@ -92,17 +95,16 @@ int RunEvaluateCommand(const CLI::App& app) {
   SummarizerEngine engine(platform.Services());
   EvaluationSettings settings;
   std::string dictionaryLabel;
-  Utf8Error where;
   if (IsGiven(command, "--dictionary")) {
     dictionaryLabel = OptionValue<std::string>(command, "--dictionary");
-    if (!DecodeUtf8(dictionaryLabel, &settings.dictionaryPath, &where)) {
+    if (!DecodeUtf8(dictionaryLabel, &settings.dictionaryPath, nullptr)) {
       return Fail(kExitUsage, "--dictionary: the path is not valid UTF-8");
     }
   } else {
     const auto code = OptionValue<std::string>(command, "--language");
     std::u16string wideCode;
     if (code.empty() || code.find_first_of("/\\:") != std::string::npos ||
-        !DecodeUtf8(code, &wideCode, &where)) {
+        !DecodeUtf8(code, &wideCode, nullptr)) {
       return Fail(kExitUsage,
                   "--language takes a language code such as 'en', not a path "
                   "(use --dictionary for a file): '" + code + "'");

@@ -1,6 +1,7 @@
 // The evaluate command as a user runs it: exit statuses, messages that
 // name the culprit, and the report on standard output.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,6 +87,13 @@ TEST_F(EvaluateCommandTest, RefusesBadInputAndBadUsage) {
        "--baseline"},
       {"language and dictionary", Folders() + Dictionary() + " --language en",
        2, "--language"},
+      // Numbers are decimal only: these once read as 8, 16, 0 or 10.
+      {"octal percent", Folders() + Dictionary() + " --percent 010", 2, "--percent"},
+      {"hex percent", Folders() + Dictionary() + " --percent 0x10", 2, "--percent"},
+      {"empty percent", Folders() + Dictionary() + " --percent ''", 2, "--percent"},
+      {"percent with =", Folders() + Dictionary() + " --percent= 10", 2, "--percent="},
+      {"decimal point", Folders() + Dictionary() + " --percent 10.0", 2, "--percent"},
+      {"empty dictionary", Folders() + " --dictionary ''", 2, "--dictionary"},
   };
   for (const auto& c : cases) {
     const Outcome outcome = Run(c.arguments);
@@ -140,6 +148,15 @@ TEST_F(EvaluateCommandTest, PrintsTheTableAndTheJson) {
             std::string::npos)
       << outcome.out;
   EXPECT_EQ(outcome.out.find("\"lead\""), std::string::npos);
+
+  // A file name that is no UTF-8 still gives valid JSON.
+  WriteFile(m_root / "docs" / "bad\xFFname.txt", "Zeta. Eta.\n");
+  WriteFile(m_root / "refs" / "bad\xFFname.txt", "Zeta.\n");
+  outcome = Run(Folders() + Dictionary() + " --json");
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const auto json = nlohmann::json::parse(outcome.out, nullptr, false);
+  ASSERT_FALSE(json.is_discarded()) << outcome.out;
+  EXPECT_EQ(json["perDocument"][1]["name"], "bad\uFFFDname.txt");
 }
 
 }  // namespace

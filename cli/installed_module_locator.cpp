@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "cli/text_codec.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace {
 

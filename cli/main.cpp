@@ -1,25 +1,31 @@
 // vellumtrace: summarises a UTF-8 text with a language dictionary.
 //
-// Exit status: 0 success; 1 bad input (unreadable file, invalid UTF-8, text
-// over the bound, unwritable output); 2 usage error; 3 the run completed
-// without its dictionary (the result is still written).
+// Exit status: 0 success; 1 bad input (unreadable file, invalid UTF-8, a NUL
+// byte, text over the bound, unwritable output); 2 usage error (a bad option
+// value, a dump path that is the dictionary or the input); 3 the run
+// completed without its dictionary (the result is still written).
 #include <CLI/CLI.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstddef>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <new>
 #include <string>
 
 #include "cli/evaluate_command.h"
 #include "cli/exit_status.h"
-#include "cli/input_text.h"
 #include "cli/linux_platform.h"
+#include "cli/option_values.h"
 #include "cli/stream_debug_output.h"
-#include "cli/text_codec.h"
 #include "engine/summarizer_engine.h"
 #include "engine/text_bounds.h"
+#include "text/utf8_file.h"
+#include "text/utf_codec.h"
 
 #ifndef VELLUMTRACE_VERSION
 #define VELLUMTRACE_VERSION "0.0.0"
@@ -32,11 +38,10 @@ struct SummarizeOptions {
   std::string input;
   std::string dictionary;
   std::string language = "en";
-  // Wide enough that any number clamps rather than failing to parse.
-  long long percent = 20;
+  std::string percent = "20";  // decimal: any number of digits clamps
   std::string format = "text";
   std::string debugOutput;
-  size_t maxLength = kMaxTextLength;
+  std::string maxLength = std::to_string(kMaxTextLength);
 };
 
 int Fail(int status, const std::string& message) {
@@ -44,8 +49,66 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
+// A value that passed kDecimal; too many digits saturate.
+size_t DecimalValue(const std::string& digits) {
+  size_t value = 0;
+  for (char digit : digits) {
+    const size_t next = value * 10 + static_cast<size_t>(digit - '0');
+    if (value > SIZE_MAX / 10 || next < value * 10) return SIZE_MAX;
+    value = next;
+  }
+  return value;
+}
+
 bool IsLanguageCode(const std::string& code) {
   return code.find_first_of("/\\:") == std::string::npos;
+}
+
+// The engine's settings for this run, in one place. Returns false with a
+// usage message when a path or code is not UTF-8; `dictionary` gets the
+// dictionary's path as the file system sees it.
+bool ConfigureEngine(SummarizerEngine& engine, const SummarizeOptions& options,
+                     std::string* dictionary, std::string* error) {
+  if (!options.dictionary.empty()) {
+    if (!DecodeUtf8(options.dictionary, &engine.m_dictionaryPath, nullptr)) {
+      *error = "--dictionary: the path is not valid UTF-8";
+      return false;
+    }
+  } else {
+    std::u16string code;
+    if (!DecodeUtf8(options.language, &code, nullptr)) {
+      *error = "--language: the code is not valid UTF-8";
+      return false;
+    }
+    engine.m_dictionaryPath = engine.DictionaryPathFor(code);
+  }
+  engine.m_htmlOutput = options.format == "html" ? 1 : 0;
+  *dictionary = EncodeUtf8(engine.m_dictionaryPath);
+  return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The dump must never overwrite what the run reads. Names "the dictionary"
+// or "the input" in `what` when it would.
+bool DumpClobbersARead(const SummarizeOptions& options, const std::string& dictionary,
+                       std::string* what) {
+  struct stat dump {};
+  if (::stat(options.debugOutput.c_str(), &dump) != 0) return false;
+  struct stat read {};
+  if (::stat(dictionary.c_str(), &read) == 0 && SameFile(dump, read)) {
+    *what = "the dictionary";
+    return true;
+  }
+  const bool fromStdin = options.input.empty() || options.input == "-";
+  if ((fromStdin ? ::fstat(STDIN_FILENO, &read) : ::stat(options.input.c_str(), &read)) == 0 &&
+      SameFile(dump, read)) {
+    *what = "the input";
+    return true;
+  }
+  return false;
 }
 
 int Summarize(const SummarizeOptions& options) {
@@ -55,51 +118,46 @@ int Summarize(const SummarizeOptions& options) {
   }
   std::u16string text;
   std::string error;
-  if (!ReadInputText(options.input, &text, &error)) return Fail(kExitBadInput, error);
-  const size_t length = TextUpToNul(text).size();
-  if (options.maxLength != 0 && length > options.maxLength) {
-    return Fail(kExitBadInput,
-                "the text is " + std::to_string(length) +
-                    " UTF-16 code units long, over the bound of " +
-                    std::to_string(options.maxLength) +
-                    "; use --max-length N to raise it or --max-length 0 to lift it");
+  switch (ReadUtf8File(options.input, DecimalValue(options.maxLength), &text, &error)) {
+    case TextFileStatus::kRead:
+      break;
+    case TextFileStatus::kTooLong:
+      return Fail(kExitBadInput,
+                  error + "; use --max-length N to raise it or --max-length 0 to lift it");
+    default:
+      return Fail(kExitBadInput, error);
   }
 
   LinuxPlatform platform;
+  StreamDebugOutput dumps;
+  const bool dumping = !options.debugOutput.empty();
+  if (dumping) platform.SetDebugOutput(&dumps);
+  SummarizerEngine engine(platform.Services());
+  std::string dictionary;
+  if (!ConfigureEngine(engine, options, &dictionary, &error)) return Fail(kExitUsage, error);
+
+  // Opened (and truncated) only now that the input has been read and checked.
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> dumpFile(nullptr, &std::fclose);
-  std::unique_ptr<StreamDebugOutput> dumps;
-  if (!options.debugOutput.empty()) {
-    std::FILE* stream = stderr;
-    if (options.debugOutput != "-") {
+  if (dumping) {
+    std::string clobbered;
+    if (options.debugOutput != "-" && DumpClobbersARead(options, dictionary, &clobbered)) {
+      return Fail(kExitUsage, "--debug-output: '" + options.debugOutput + "' is " + clobbered +
+                                  "; the dump would overwrite it");
+    }
+    if (options.debugOutput == "-") {
+      dumps.SetStream(stderr);
+    } else {
       dumpFile.reset(std::fopen(options.debugOutput.c_str(), "wb"));
       if (!dumpFile) {
         return Fail(kExitBadInput, "cannot write the debug output to " + options.debugOutput);
       }
-      stream = dumpFile.get();
+      dumps.SetStream(dumpFile.get());
     }
-    dumps = std::make_unique<StreamDebugOutput>(stream);
-    platform.SetDebugOutput(dumps.get());
   }
 
-  SummarizerEngine engine(platform.Services());
-  if (!options.dictionary.empty()) {
-    Utf8Error where;
-    if (!DecodeUtf8(options.dictionary, &engine.m_dictionaryPath, &where)) {
-      return Fail(kExitUsage, "--dictionary: the path is not valid UTF-8");
-    }
-  } else {
-    std::u16string code;
-    Utf8Error where;
-    if (!DecodeUtf8(options.language, &code, &where)) {
-      return Fail(kExitUsage, "--language: the code is not valid UTF-8");
-    }
-    engine.m_dictionaryPath = engine.DictionaryPathFor(code);
-  }
-  engine.m_htmlOutput = options.format == "html" ? 1 : 0;
-
-  const int32_t percent = static_cast<int32_t>(std::clamp<long long>(options.percent, -1, 101));
+  const auto percent = static_cast<int32_t>(std::min<size_t>(DecimalValue(options.percent), 101));
   const std::string result = EncodeUtf8(engine.RunSummary(text, percent));
-  if (dumps && !dumps->Flush()) {
+  if (dumping && !dumps.Flush()) {
     return Fail(kExitBadInput, "cannot write the debug output to " + options.debugOutput);
   }
   if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() ||
@@ -117,29 +175,44 @@ int Main(int argc, char** argv) {
   SummarizeOptions options;
   app.add_option("file", options.input, "Text to summarise (UTF-8); '-' or none: standard input");
   auto* dictionary = app.add_option("--dictionary", options.dictionary,
-                                    "Dictionary file to use instead of a language");
+                                    "Dictionary file to use instead of a language")
+                         ->check(kNonEmpty);
   app.add_option("--language", options.language,
                  "Language code: uses dic/CODE.xml of the installed data")
       ->capture_default_str()
       ->excludes(dictionary);
   app.add_option("--percent", options.percent,
-                 "Share of the words to keep, 0..100 (values outside are clamped)")
+                 "Share of the words to keep, 0..100 (larger values keep all)")
+      ->check(kDecimal)
+      ->type_name("N")
       ->capture_default_str();
   app.add_option("--format", options.format, "Result form")
       ->check(CLI::IsMember({"text", "html"}))
       ->capture_default_str();
   app.add_option("--debug-output", options.debugOutput,
-                 "Write the diagnostic dumps (UTF-8) to PATH; '-' for standard error");
+                 "Write the diagnostic dumps (UTF-8) to PATH; '-' for standard error")
+      ->check(kNonEmpty);
   app.add_option("--max-length", options.maxLength,
                  "Longest text accepted, in UTF-16 code units; 0 lifts the bound")
+      ->check(kDecimal)
+      ->type_name("N")
       ->capture_default_str();
   AddEvaluateCommand(app);
 
+  if (const char* empty = FindEmptyAssignment(argc, argv)) {
+    return Fail(kExitUsage, std::string(empty) + ": an option value may not be empty");
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
-    return status == 0 ? kExitSuccess : kExitUsage;
+    if (status != 0) return kExitUsage;
+    // --help or --version: their text is the result, and must arrive.
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      return Fail(kExitBadInput, "cannot write to standard output");
+    }
+    return kExitSuccess;
   }
   if (IsEvaluateCommandChosen(app)) return RunEvaluateCommand(app);
   return Summarize(options);

@@ -1,6 +1,6 @@
 #include "cli/stream_debug_output.h"
 
-#include "cli/text_codec.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace {
 
@@ -14,6 +14,7 @@ void StreamDebugOutput::Write(std::u16string_view fragment) {
 }
 
 bool StreamDebugOutput::Flush() {
+  if (m_stream == nullptr) return m_buffer.empty() && !m_failed;
   if (!m_buffer.empty()) {
     if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_stream) != m_buffer.size()) {
       m_failed = true;

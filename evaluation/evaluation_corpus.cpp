@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/input_text.h"
+#include "text/utf8_file.h"
 
 namespace vellumtrace {
 namespace {
@@ -61,8 +61,8 @@ bool ReadEvaluationCorpus(const std::string& docsFolder,
       *error = "no reference for " + docPath + ": " + refPath + " is missing";
       return false;
     }
-    if (!ReadInputText(docPath, &document.text, error) ||
-        !ReadInputText(refPath, &document.reference, error)) {
+    if (ReadUtf8File(docPath, 0, &document.text, error) != TextFileStatus::kRead ||
+        ReadUtf8File(refPath, 0, &document.reference, error) != TextFileStatus::kRead) {
       return false;
     }
     documents->push_back(std::move(document));

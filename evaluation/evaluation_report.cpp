@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "text/utf_codec.h"
+
 namespace vellumtrace {
 namespace {
 
@@ -30,9 +32,11 @@ double MeanPercent(const EvaluationResult& result) {
   return sum / static_cast<double>(result.documents.size());
 }
 
+// File names may be any bytes; JSON must be UTF-8, so bad bytes show as
+// U+FFFD.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  for (unsigned char c : RepairUtf8(text)) {
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

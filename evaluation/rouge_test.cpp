@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "evaluation/document_score.h"
 #include "evaluation/rouge.h"
 #include "evaluation/rouge_tokenizer.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace {
 namespace {
@@ -18,17 +23,7 @@ std::vector<RougeTokenList> Lines(const std::vector<std::u16string>& lines) {
   return result;
 }
 
-std::string Narrow(const std::u16string& text) {
-  std::string result;
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      result += static_cast<char>(c);
-    } else {
-      result += "\\u" + std::to_string(static_cast<unsigned>(c));
-    }
-  }
-  return result;
-}
+std::string Narrow(const std::u16string& text) { return EncodeUtf8(text); }
 
 TEST(RougeTokensTest, KeepsLettersAndDigitsOfEveryScriptLowerCased) {
   struct Case {
@@ -164,6 +159,71 @@ TEST(ScoreDocumentTest, BigramsRunAcrossSummaryLines) {
   const DocumentScore score = ScoreDocument({u"a b", u"c d"}, {u"a b c d"});
   EXPECT_NEAR(score.rouge2.precision, 1.0, 1e-12);
   EXPECT_NEAR(score.rouge2.recall, 1.0, 1e-12);
+}
+
+}  // namespace
+}  // namespace vellumtrace
+
+namespace vellumtrace {
+namespace {
+
+// The plain full-table algorithm, the tie rule written out once more: the
+// scorer must hit the very same reference tokens, not just as many.
+double ReferenceLsumHits(const std::vector<RougeTokenList>& summary,
+                         const std::vector<RougeTokenList>& reference) {
+  std::map<std::u16string, size_t> summaryLeft, referenceLeft;
+  for (const auto& line : summary) for (const auto& t : line) ++summaryLeft[t];
+  for (const auto& line : reference) for (const auto& t : line) ++referenceLeft[t];
+  double hits = 0;
+  for (const auto& r : reference) {
+    std::set<size_t> hit;
+    for (const auto& c : summary) {
+      std::vector<std::vector<size_t>> t(r.size() + 1, std::vector<size_t>(c.size() + 1));
+      for (size_t i = 1; i <= r.size(); ++i)
+        for (size_t j = 1; j <= c.size(); ++j)
+          t[i][j] = r[i - 1] == c[j - 1] ? t[i - 1][j - 1] + 1 : std::max(t[i - 1][j], t[i][j - 1]);
+      for (size_t i = r.size(), j = c.size(); i > 0 && j > 0;) {
+        if (r[i - 1] == c[j - 1]) hit.insert(--i), --j;
+        else if (t[i][j - 1] > t[i - 1][j]) --j;
+        else --i;
+      }
+    }
+    for (size_t i : hit) {
+      if (summaryLeft[r[i]] > 0 && referenceLeft[r[i]] > 0) ++hits, --summaryLeft[r[i]], --referenceLeft[r[i]];
+    }
+  }
+  return hits;
+}
+
+TEST(RougeLsumTest, LongLinesHitWhatTheFullTableHits) {
+  std::mt19937 random(20261208);
+  auto lines = [&random](size_t count, size_t vocabulary, size_t longest) {
+    std::vector<RougeTokenList> out(count);
+    for (auto& line : out) {
+      line.resize(random() % (longest + 1));
+      for (auto& token : line) token = std::u16string(1, static_cast<char16_t>(u'a' + random() % vocabulary));
+    }
+    return out;
+  };
+  // Small vocabularies make ties everywhere; lengths cross 64-bit words and
+  // the row blocks.
+  for (int round = 0; round < 300; ++round) {
+    const size_t vocabulary = 2 + static_cast<size_t>(round % 5);
+    const size_t longest = round % 3 == 0 ? 300 : 70;
+    const auto summary = lines(1 + random() % 3, vocabulary, longest);
+    const auto reference = lines(1 + random() % 3, vocabulary, longest);
+    size_t summaryTotal = 0, referenceTotal = 0;
+    for (const auto& line : summary) summaryTotal += line.size();
+    for (const auto& line : reference) referenceTotal += line.size();
+    const RougeScore score = RougeLsum(summary, reference);
+    if (summaryTotal == 0 || referenceTotal == 0) {
+      EXPECT_EQ(score.recall, 0.0);
+      continue;
+    }
+    const double hits = ReferenceLsumHits(summary, reference);
+    EXPECT_EQ(score.precision, hits / static_cast<double>(summaryTotal)) << "round " << round;
+    EXPECT_EQ(score.recall, hits / static_cast<double>(referenceTotal)) << "round " << round;
+  }
 }
 
 }  // namespace

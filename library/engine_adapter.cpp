@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "cli/text_codec.h"
+#include "text/utf_codec.h"
 #include "dictionary/backends/libxml2_reader.h"
 #include "engine/alert.h"
 #include "engine/debug_output.h"

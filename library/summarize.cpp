@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/text_codec.h"
+#include "text/utf_codec.h"
 #include "library/engine_adapter.h"
 #include "library/text_layout.h"
 

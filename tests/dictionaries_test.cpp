@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/text_codec.h"
+#include "text/utf_codec.h"
 #include "engine/summarizer_engine.h"
 #include "tests/support/recording_services.h"
 #include "tests/support/test_paths.h"

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/text_codec.h"
+#include "text/utf_codec.h"
 #include "engine/summarizer_engine.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/recording_services.h"

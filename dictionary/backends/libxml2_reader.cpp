@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/utf_codec.h"
+
 namespace vellumtrace {
 namespace {
 
@@ -80,82 +82,13 @@ std::string_view ContentOf(const xmlNode* node) {
 // Fails on an unpaired surrogate, which no file name or XML name can hold.
 bool ToUtf8(std::u16string_view in, std::string* out) {
   out->clear();
-  out->reserve(in.size());
-  for (size_t i = 0; i < in.size(); ++i) {
-    char32_t c = in[i];
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c > 0xDBFF || i + 1 == in.size() || in[i + 1] < 0xDC00 ||
-          in[i + 1] > 0xDFFF) {
-        return false;
-      }
-      c = 0x10000 + ((c - 0xD800) << 10) + (in[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out->push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return true;
+  return AppendUtf8(*out, in, LoneSurrogate::kRefuse);
 }
 
 // Strict: libxml2 only hands out valid UTF-8, so anything else is a fault
 // to report rather than to paper over.
 bool ToUtf16(std::string_view in, std::u16string* out) {
-  out->clear();
-  out->reserve(in.size());
-  size_t i = 0;
-  while (i < in.size()) {
-    const auto lead = static_cast<unsigned char>(in[i]);
-    char32_t c = 0;
-    size_t extra = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-      c = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      c = lead & 0x1F;
-      extra = 1;
-      least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      c = lead & 0x0F;
-      extra = 2;
-      least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      c = lead & 0x07;
-      extra = 3;
-      least = 0x10000;
-    } else {
-      return false;
-    }
-    if (in.size() - i - 1 < extra) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(in[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      return false;
-    }
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out->push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      out->push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      out->push_back(static_cast<char16_t>(c));
-    }
-    i += extra + 1;
-  }
-  return true;
+  return DecodeUtf8(in, out, nullptr);
 }
 
 // ---- Walking the tree -------------------------------------------------------

@@ -1,0 +1,178 @@
+#include "text/utf_codec.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace vellumtrace {
+
+namespace {
+
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of the valid sequence starting at `in[i]` and its code point, or 0
+// when it is invalid or truncated.
+size_t DecodeOne(const unsigned char* in, size_t size, size_t i, char32_t* code) {
+  const unsigned char lead = in[i];
+  size_t extra;
+  char32_t c;
+  char32_t least;
+  if (lead < 0x80) {
+    *code = lead;
+    return 1;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    extra = 1, c = lead & 0x1F, least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, c = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    extra = 3, c = lead & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (size - i - 1 < extra) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    if (!IsContinuation(in[i + k])) return 0;
+    c = (c << 6) | (in[i + k] & 0x3F);
+  }
+  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  *code = c;
+  return extra + 1;
+}
+
+}  // namespace
+
+Utf8Error LocateByte(std::string_view bytes, size_t offset) {
+  Utf8Error where;
+  where.byteOffset = offset;
+  for (size_t i = 0; i < offset && i < bytes.size(); ++i) {
+    if (bytes[i] == '\n') {
+      ++where.line;
+      where.column = 1;
+    } else {
+      ++where.column;
+    }
+  }
+  return where;
+}
+
+bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) {
+  // Never more code units than bytes: size once, write through a pointer.
+  text->resize(bytes.size());
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t size = bytes.size();
+  char16_t* out = text->data();
+  size_t i = 0;
+  while (i < size) {
+    // Eight ASCII bytes at a time: most text is mostly ASCII.
+    while (i + 8 <= size) {
+      uint64_t word;
+      std::memcpy(&word, in + i, sizeof word);
+      if ((word & kHighBits) != 0) break;
+      for (size_t k = 0; k < 8; ++k) out[k] = in[i + k];
+      out += 8;
+      i += 8;
+    }
+    if (i == size) break;
+    const unsigned char lead = in[i];
+    if (lead < 0x80) {
+      *out++ = lead;
+      ++i;
+      continue;
+    }
+    // The two- and three-byte forms of the alphabets and of CJK, inline.
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && IsContinuation(in[i + 1])) {
+      *out++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
+      i += 2;
+      continue;
+    }
+    if ((lead & 0xF0) == 0xE0 && i + 2 < size && IsContinuation(in[i + 1]) &&
+        IsContinuation(in[i + 2])) {
+      const char32_t three =
+          ((lead & 0x0F) << 12) | ((in[i + 1] & 0x3F) << 6) | (in[i + 2] & 0x3F);
+      if (three >= 0x800 && (three < 0xD800 || three > 0xDFFF)) {
+        *out++ = static_cast<char16_t>(three);
+        i += 3;
+        continue;
+      }
+    }
+    char32_t c = 0;
+    const size_t length = DecodeOne(in, size, i, &c);
+    if (length == 0) {
+      text->resize(static_cast<size_t>(out - text->data()));
+      if (error != nullptr) *error = LocateByte(bytes, i);
+      return false;
+    }
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      *out++ = static_cast<char16_t>(c);
+    }
+    i += length;
+  }
+  text->resize(static_cast<size_t>(out - text->data()));
+  return true;
+}
+
+bool AppendUtf8(std::string& out, std::u16string_view text, LoneSurrogate policy) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+          text[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+      } else if (policy == LoneSurrogate::kRefuse) {
+        return false;
+      } else {
+        c = 0xFFFD;
+      }
+    }
+    if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return true;
+}
+
+std::string EncodeUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  AppendUtf8(out, text);
+  return out;
+}
+
+std::string RepairUtf8(std::string_view bytes) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    char32_t ignored = 0;
+    const size_t length = DecodeOne(in, bytes.size(), i, &ignored);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out.append(bytes.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
+}
+
+}  // namespace vellumtrace
