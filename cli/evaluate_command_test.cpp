@@ -141,13 +141,15 @@ TEST_F(EvaluateCommandTest, PrintsTheTableAndTheJson) {
   WriteFile(m_root / "refs" / "a.txt", "Zeta eta.\n");
   outcome = Run(Folders() + Dictionary() + " --length reference --json");
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find("\"length\": \"reference\""), std::string::npos);
-  EXPECT_NE(outcome.out.find("\"documents\": 1"), std::string::npos);
+  const auto byReference = nlohmann::json::parse(outcome.out, nullptr, false);
+  ASSERT_FALSE(byReference.is_discarded()) << outcome.out;
+  EXPECT_EQ(byReference["length"], "reference");
+  EXPECT_EQ(byReference["documents"], 1);
   // The reference holds 2 of the document's 3 words: 67%.
-  EXPECT_NE(outcome.out.find("{\"name\": \"a.txt\", \"percent\": 67"),
-            std::string::npos)
-      << outcome.out;
-  EXPECT_EQ(outcome.out.find("\"lead\""), std::string::npos);
+  EXPECT_EQ(byReference["perDocument"][0]["name"], "a.txt");
+  EXPECT_EQ(byReference["perDocument"][0]["percent"], 67);
+  EXPECT_GT(byReference["system"]["rouge1"]["f1"].get<double>(), 0.0);
+  EXPECT_FALSE(byReference.contains("lead"));
 
   // A file name that is no UTF-8 still gives valid JSON.
   WriteFile(m_root / "docs" / "bad\xFFname.txt", "Zeta. Eta.\n");

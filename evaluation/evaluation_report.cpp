@@ -1,8 +1,9 @@
 #include "evaluation/evaluation_report.h"
 
 #include <cstdio>
+#include <utility>
 
-#include "text/utf_codec.h"
+#include <nlohmann/json.hpp>
 
 namespace vellumtrace {
 namespace {
@@ -32,40 +33,14 @@ double MeanPercent(const EvaluationResult& result) {
   return sum / static_cast<double>(result.documents.size());
 }
 
-// File names may be any bytes; JSON must be UTF-8, so bad bytes show as
-// U+FFFD.
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : RepairUtf8(text)) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+nlohmann::ordered_json JsonScore(const RougeScore& score) {
+  return {{"precision", score.precision}, {"recall", score.recall}, {"f1", score.f1}};
 }
 
-std::string JsonScore(const RougeScore& score) {
-  return "{\"precision\": " + Format("%.6f", score.precision) +
-         ", \"recall\": " + Format("%.6f", score.recall) +
-         ", \"f1\": " + Format("%.6f", score.f1) + "}";
-}
-
-std::string JsonDocumentScore(const DocumentScore& score) {
-  return "{\"rouge1\": " + JsonScore(score.rouge1) +
-         ", \"rouge2\": " + JsonScore(score.rouge2) +
-         ", \"rougeLsum\": " + JsonScore(score.rougeLsum) + "}";
+nlohmann::ordered_json JsonDocumentScore(const DocumentScore& score) {
+  return {{"rouge1", JsonScore(score.rouge1)},
+          {"rouge2", JsonScore(score.rouge2)},
+          {"rougeLsum", JsonScore(score.rougeLsum)}};
 }
 
 }  // namespace
@@ -92,26 +67,27 @@ std::string FormatEvaluationTable(const EvaluationReportHeader& header,
 std::string FormatEvaluationJson(const EvaluationReportHeader& header,
                                  const EvaluationResult& result) {
   const EvaluationSettings& settings = *header.settings;
-  std::string out = "{\n  \"dictionary\": " + JsonString(header.dictionary);
-  out += ",\n  \"length\": ";
-  out += settings.lengthFromReference
-             ? std::string("\"reference\"")
-             : "{\"percent\": " + std::to_string(settings.percent) + "}";
-  out += ",\n  \"documents\": " + std::to_string(result.documents.size());
-  out += ",\n  \"system\": " + JsonDocumentScore(result.system);
-  if (settings.withLead) out += ",\n  \"lead\": " + JsonDocumentScore(result.lead);
-  out += ",\n  \"perDocument\": [";
-  for (size_t i = 0; i < result.documents.size(); ++i) {
-    const DocumentEvaluation& document = result.documents[i];
-    out += i == 0 ? "\n" : ",\n";
-    out += "    {\"name\": " + JsonString(document.name) +
-           ", \"percent\": " + std::to_string(document.percent) +
-           ", \"system\": " + JsonDocumentScore(document.system);
-    if (settings.withLead) out += ", \"lead\": " + JsonDocumentScore(document.lead);
-    out += "}";
+  nlohmann::ordered_json json;
+  json["dictionary"] = header.dictionary;
+  if (settings.lengthFromReference) {
+    json["length"] = "reference";
+  } else {
+    json["length"] = {{"percent", settings.percent}};
   }
-  out += result.documents.empty() ? "]\n}\n" : "\n  ]\n}\n";
-  return out;
+  json["documents"] = result.documents.size();
+  json["system"] = JsonDocumentScore(result.system);
+  if (settings.withLead) json["lead"] = JsonDocumentScore(result.lead);
+  json["perDocument"] = nlohmann::ordered_json::array();
+  for (const DocumentEvaluation& document : result.documents) {
+    nlohmann::ordered_json entry = {{"name", document.name},
+                                    {"percent", document.percent},
+                                    {"system", JsonDocumentScore(document.system)}};
+    if (settings.withLead) entry["lead"] = JsonDocumentScore(document.lead);
+    json["perDocument"].push_back(std::move(entry));
+  }
+  // File names may be any bytes; JSON must be UTF-8, so bad bytes show as
+  // U+FFFD.
+  return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace vellumtrace
