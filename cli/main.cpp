@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "cli/evaluate_command.h"
 #include "cli/exit_status.h"
@@ -84,21 +85,23 @@ int Summarize(const SummarizeOptions& options) {
   SummarizerEngine engine(platform.Services());
   if (!options.dictionary.empty()) {
     Utf8Error where;
-    if (!DecodeUtf8(options.dictionary, &engine.m_dictionaryPath, &where)) {
+    std::u16string path;
+    if (!DecodeUtf8(options.dictionary, &path, &where)) {
       return Fail(kExitUsage, "--dictionary: the path is not valid UTF-8");
     }
+    engine.SetDictionaryPath(std::move(path));
   } else {
     std::u16string code;
     Utf8Error where;
     if (!DecodeUtf8(options.language, &code, &where)) {
       return Fail(kExitUsage, "--language: the code is not valid UTF-8");
     }
-    engine.m_dictionaryPath = engine.DictionaryPathFor(code);
+    engine.SetDictionaryPath(engine.DictionaryPathFor(code));
   }
-  engine.m_htmlOutput = options.format == "html" ? 1 : 0;
+  engine.SetOutputStyle(options.format == "html" ? OutputStyle::kHtml : OutputStyle::kPlainText);
 
   const int32_t percent = static_cast<int32_t>(std::clamp<long long>(options.percent, -1, 101));
-  const std::string result = EncodeUtf8(engine.RunSummary(text, percent));
+  const std::string result = EncodeUtf8(engine.RunSummary(std::move(text), percent));
   if (dumps && !dumps->Flush()) {
     return Fail(kExitBadInput, "cannot write the debug output to " + options.debugOutput);
   }

@@ -7,7 +7,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(cmake g++ make pkg-config libxml2-dev libxml2-utils libcli11-dev libicu-dev
-          libgtest-dev googletest libbenchmark-dev ca-certificates)
+          libgtest-dev googletest libbenchmark-dev libabsl-dev libxxhash-dev time ca-certificates)
 if [[ "${1:-}" == "--win32" ]]; then
   # The 64-bit cross compiler and wine64 run the component tests where the
   # kernel cannot run 32-bit programs.

@@ -11,8 +11,8 @@ namespace vellumtrace::differential {
 // touches the engine's interface.
 inline std::u16string Run(SummarizerEngine& engine, const std::u16string& dictionaryPath,
                           bool html, const std::u16string& text, int32_t percent) {
-  engine.m_dictionaryPath = dictionaryPath;
-  engine.m_htmlOutput = html ? 1 : 0;
+  engine.SetDictionaryPath(dictionaryPath);
+  engine.SetOutputStyle(html ? OutputStyle::kHtml : OutputStyle::kPlainText);
   return engine.RunSummary(text, percent);
 }
 
