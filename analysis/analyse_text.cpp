@@ -1,6 +1,7 @@
 // Splitting, stemming and counting in one pass over the text: tokens are
 // views into the text, and each distinct token is stemmed and tested for a
 // sentence end once.
+#include <algorithm>
 #include <string>
 
 #include "analysis/article.h"
@@ -24,6 +25,11 @@ class Analyser {
 
   void Run() {
     const std::u16string_view text = m_article.text;
+    // Distinct tokens grow ever slower than the text; a guess that saves
+    // the early rehashes of the two tables.
+    const size_t expected = std::min<size_t>(text.size() / 8 + 16, size_t{1} << 16);
+    m_tokens.reserve(expected);
+    m_article.stems.Reserve(expected);
     m_article.sentences.push_back({0, 0});
     size_t start = 0;
     while (start < text.size()) {

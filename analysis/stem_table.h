@@ -19,6 +19,11 @@ class StemTable {
 
   // The id of `stem`, storing it first when it is new.
   Id Intern(std::u16string_view stem);
+  // Room for `stems` distinct stems without rehashing.
+  void Reserve(size_t stems) {
+    m_ids.reserve(stems);
+    m_texts.reserve(stems);
+  }
   std::u16string_view Text(Id id) const { return m_texts[id]; }
   size_t Size() const { return m_texts.size(); }
 

@@ -19,6 +19,8 @@ CompiledDictionary::CompiledDictionary(LanguageDictionary lists) : m_lists(std::
       }
     }
   }
+  BuildFilter(m_lists.m_linebreak, m_breakFilter);
+  BuildFilter(m_lists.m_linedontbreak, m_dontBreakFilter);
   // Views into m_lists, which never changes after this point.
   m_graderTerms.reserve(m_lists.m_grader_tc.size());
   for (const std::u16string& term : m_lists.m_grader_tc) m_graderTerms.insert(term);
@@ -33,7 +35,8 @@ void CompiledDictionary::BuildIndex(const RuleList& entries, bool byLastUnit,
     if (rule.match.empty()) {
       index.anyWord.push_back(position);
     } else {
-      index.byUnit[byLastUnit ? rule.match.back() : rule.match.front()].push_back(position);
+      const char16_t unit = byLastUnit ? rule.match.back() : rule.match.front();
+      (unit < 128 ? index.ascii[unit] : index.other[unit]).push_back(position);
     }
     index.rules.push_back(std::move(rule));
   }
@@ -48,7 +51,9 @@ size_t CompiledDictionary::NextCandidate(const RuleIndex& index, size_t from, bo
   };
   if (!index.anyWord.empty()) next = firstFrom(index.anyWord);
   if (hasUnit) {
-    if (const auto bucket = index.byUnit.find(unit); bucket != index.byUnit.end()) {
+    if (unit < 128) {
+      if (!index.ascii[unit].empty()) next = std::min(next, firstFrom(index.ascii[unit]));
+    } else if (const auto bucket = index.other.find(unit); bucket != index.other.end()) {
       next = std::min(next, firstFrom(bucket->second));
     }
   }
@@ -83,12 +88,26 @@ std::u16string CompiledDictionary::Stem(std::u16string_view word) const {
   return stem;
 }
 
+void CompiledDictionary::BuildFilter(const RuleList& endings, EndingFilter& filter) {
+  for (const std::u16string& ending : endings) {
+    if (ending.empty()) {
+      filter.hasEmpty = true;
+    } else {
+      filter.lastUnits.set(ending.back());
+    }
+  }
+}
+
+bool CompiledDictionary::EndsWithAny(std::u16string_view token, const RuleList& endings,
+                                     const EndingFilter& filter) {
+  if (!filter.hasEmpty && (token.empty() || !filter.lastUnits.test(token.back()))) return false;
+  return std::any_of(endings.begin(), endings.end(),
+                     [token](const std::u16string& ending) { return token.ends_with(ending); });
+}
+
 bool CompiledDictionary::IsSentenceBreak(std::u16string_view token) const {
-  const auto endsWithAny = [token](const RuleList& endings) {
-    return std::any_of(endings.begin(), endings.end(),
-                       [token](const std::u16string& ending) { return token.ends_with(ending); });
-  };
-  return endsWithAny(m_lists.m_linebreak) && !endsWithAny(m_lists.m_linedontbreak);
+  return EndsWithAny(token, m_lists.m_linebreak, m_breakFilter) &&
+         !EndsWithAny(token, m_lists.m_linedontbreak, m_dontBreakFilter);
 }
 
 }  // namespace vellumtrace

@@ -1,6 +1,8 @@
 #ifndef VELLUMTRACE_DICTIONARY_COMPILED_DICTIONARY_H_
 #define VELLUMTRACE_DICTIONARY_COMPILED_DICTIONARY_H_
 
+#include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -53,9 +55,19 @@ class CompiledDictionary {
   // to every word and are kept apart.
   struct RuleIndex {
     std::vector<RewriteRule> rules;
-    HashMap<char16_t, std::vector<uint32_t>> byUnit;
+    std::array<std::vector<uint32_t>, 128> ascii;
+    HashMap<char16_t, std::vector<uint32_t>> other;
     std::vector<uint32_t> anyWord;
   };
+  // The code units that some ending of a list ends with: a token ending in
+  // none of them matches no ending (unless the list holds an empty one).
+  struct EndingFilter {
+    std::bitset<65536> lastUnits;
+    bool hasEmpty = false;
+  };
+  static void BuildFilter(const RuleList& endings, EndingFilter& filter);
+  static bool EndsWithAny(std::u16string_view token, const RuleList& endings,
+                          const EndingFilter& filter);
   static void BuildIndex(const RuleList& entries, bool byLastUnit, RuleIndex& index);
   // The first rule at or after `from` that could match a word whose edge
   // unit is `unit` (an empty word has none); npos when there is none.
@@ -65,6 +77,8 @@ class CompiledDictionary {
   LanguageDictionary m_lists;
   RuleIndex m_prefixRules;
   RuleIndex m_suffixRules;
+  EndingFilter m_breakFilter;
+  EndingFilter m_dontBreakFilter;
   HashSet<std::u16string_view, U16Hash> m_graderTerms;
   size_t m_growth = 0;
 };

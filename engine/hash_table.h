@@ -11,6 +11,7 @@
 #include <absl/container/flat_hash_map.h>
 #include <absl/container/flat_hash_set.h>
 #include <absl/hash/hash.h>
+#include <absl/strings/string_view.h>
 #else
 #include <functional>
 #include <unordered_map>
@@ -24,7 +25,9 @@ namespace vellumtrace {
 struct U16Hash {
   size_t operator()(std::u16string_view text) const {
 #if VELLUMTRACE_HAVE_ABSL
-    return absl::Hash<std::string_view>{}(std::string_view(
+    // absl::string_view, not std::string_view: where the two differ, only
+    // the former has Abseil's own hash (the other falls back to std::hash).
+    return absl::Hash<absl::string_view>{}(absl::string_view(
         reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)));
 #else
     return std::hash<std::u16string_view>{}(text);
