@@ -8,11 +8,13 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include <unistd.h>
 
+#include "dictionary/dictionary_loader.h"
 #include "engine/summarizer_engine.h"
 #include "tests/support/recording_services.h"
 #include "tests/support/test_paths.h"
@@ -218,6 +220,32 @@ TEST_F(RunTest, CachedDictionaryFollowsTheFile) {
   EXPECT_EQ(std::count(platform.debug.fragments.begin(), platform.debug.fragments.end(),
                        u"\nContents of Parser Break"),
             7);
+}
+
+// Engines on two threads share one compiled dictionary and give what one
+// engine gives alone.
+TEST_F(RunTest, ThreadsShareOneDictionary) {
+  testing::RecordingPlatform loader;
+  auto shared = ReadDictionaryFile(Folder() + u"dic/en.xml", loader.reader, loader.diagnostic).dictionary;
+  const auto summarise = [&shared](int seed) {
+    testing::RecordingPlatform platform;
+    SummarizerEngine engine(platform.Services());
+    engine.SetDictionary(shared);
+    std::u16string all;
+    for (int i = 0; i < 200; ++i) {
+      all += engine.RunSummary(u"The cats sleep. Mr. Smith waits? Dogs bark, loudly. " +
+                                   std::u16string(static_cast<size_t>((seed + i) % 7), u'x'),
+                               30 + i % 50);
+    }
+    return all;
+  };
+  std::u16string first, second;
+  std::thread a([&] { first = summarise(1); });
+  std::thread b([&] { second = summarise(1); });
+  a.join();
+  b.join();
+  EXPECT_EQ(first, summarise(1));
+  EXPECT_EQ(second, first);
 }
 
 // A dictionary given to the engine serves every run without any file.
