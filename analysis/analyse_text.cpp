@@ -29,6 +29,9 @@ class Analyser {
     // the early rehashes of the two tables.
     const size_t expected = std::min<size_t>(text.size() / 8 + 16, size_t{1} << 16);
     m_tokens.reserve(expected);
+    // At most one word per two units, plus the closing one: reserved once,
+    // the pages only count as they fill, and no regrowth copies the list.
+    m_article.words.reserve(text.size() / 2 + 2);
     m_article.stems.Reserve(expected);
     m_article.sentences.push_back({0, 0});
     size_t start = 0;
