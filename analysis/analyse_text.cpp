@@ -14,8 +14,8 @@ namespace vellumtrace {
 namespace {
 
 struct TokenFacts {
-  StemTable::Id stem;
-  bool endsSentence;
+  StemTable::Id stem = 0;
+  bool endsSentence = false;
 };
 
 class Analyser {
@@ -52,11 +52,13 @@ class Analyser {
 
  private:
   TokenFacts FactsOf(std::u16string_view token) {
-    if (const auto known = m_tokens.find(token); known != m_tokens.end()) return known->second;
-    m_dictionary.Stem(token, m_scratch);
-    const TokenFacts facts{Intern(m_scratch), m_dictionary.IsSentenceBreak(token)};
-    m_tokens.emplace(token, facts);
-    return facts;
+    // One hash per token: a new token's facts are filled in place.
+    const auto [entry, isNew] = m_tokens.try_emplace(token);
+    if (isNew) {
+      m_dictionary.Stem(token, m_scratch);
+      entry->second = {Intern(m_scratch), m_dictionary.IsSentenceBreak(token)};
+    }
+    return entry->second;
   }
 
   StemTable::Id Intern(std::u16string_view stem) {

@@ -23,12 +23,17 @@ std::u16string_view StemTable::Store(std::u16string_view stem) {
 }
 
 StemTable::Id StemTable::Intern(std::u16string_view stem) {
-  if (const auto found = m_ids.find(stem); found != m_ids.end()) return found->second;
-  const auto id = static_cast<Id>(m_texts.size());
+  // Stored first, so that one hash both finds and inserts; a stem already
+  // known gives its units back (they are the arena's last).
   const std::u16string_view stored = Store(stem);
+  const auto [entry, isNew] = m_ids.try_emplace(stored, static_cast<Id>(m_texts.size()));
+  if (!isNew) {
+    m_free -= stored.size();
+    m_left += stored.size();
+    return entry->second;
+  }
   m_texts.push_back(stored);
-  m_ids.emplace(stored, id);
-  return id;
+  return entry->second;
 }
 
 }  // namespace vellumtrace
