@@ -43,7 +43,10 @@ DictionaryLoad Failure(DictionaryStatus status, std::u16string reason) {
   return {EmptyDictionary(), status, std::move(reason)};
 }
 
-DictionaryLoad Read(const std::u16string& path, XmlReader& reader, Diagnostic& diagnostic) {
+}  // namespace
+
+DictionaryLoad ReadDictionaryFile(const std::u16string& path, XmlReader& reader,
+                                  Diagnostic& diagnostic) {
   std::unique_ptr<XmlDocument> document = reader.CreateDocument();
   if (!document) {
     diagnostic.WriteReaderFailure();
@@ -73,13 +76,6 @@ DictionaryLoad Read(const std::u16string& path, XmlReader& reader, Diagnostic& d
   return {std::move(compiled), DictionaryStatus::kLoaded, {}};
 }
 
-}  // namespace
-
-DictionaryLoad ReadDictionaryFile(const std::u16string& path, XmlReader& reader,
-                                  Diagnostic& diagnostic) {
-  return Read(path, reader, diagnostic);
-}
-
 DictionaryLoad LoadDictionary(const std::u16string& path, XmlReader& reader,
                               Diagnostic& diagnostic, DictionaryCache& cache) {
   // The identity is taken before the read: a change during the read then
@@ -92,7 +88,7 @@ DictionaryLoad LoadDictionary(const std::u16string& path, XmlReader& reader,
     }
   }
   WatchedDiagnostic watched(diagnostic);
-  DictionaryLoad load = Read(path, reader, watched);
+  DictionaryLoad load = ReadDictionaryFile(path, reader, watched);
   if (identified && identity.settled && load.Loaded() && !watched.Failed()) {
     cache.Store(path, identity, load.dictionary);
   }
