@@ -1,32 +1,47 @@
-// Tokenizer, splitter, stemmer and word list, driven by rule lists set
-// directly on the engine.
+// Tokenizer, splitter, stemmer and word list, driven by dictionaries
+// compiled from hand-made lists.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "analysis/tokenizer.h"
 #include "dictionary/rewrite_rule.h"
-#include "engine/summarizer_engine.h"
-#include "tests/support/recording_services.h"
+#include "analysis/article.h"
+#include "dictionary/compiled_dictionary.h"
 
 namespace vellumtrace {
 namespace {
 
 using Sentences = std::vector<std::vector<std::u16string>>;
 
-Sentences WordsOf(const SummarizerEngine& engine) {
+Sentences WordsOf(const Article& article) {
   Sentences out;
-  for (const auto& s : engine.m_sentences) {
+  size_t next = 0;
+  for (const SentenceSpan& s : article.sentences) {
+    EXPECT_EQ(s.firstWord, next);
+    next += s.wordCount;
     out.emplace_back();
-    for (const auto& w : s->words) out.back().push_back(w->word);
-    EXPECT_EQ(s->wordCount, static_cast<int64_t>(s->words.size()));
-    for (const auto& w : s->words) {
-      EXPECT_TRUE(w->stem.empty());
-      EXPECT_EQ(w->count, 0);
+    for (size_t w = s.firstWord; w < s.firstWord + s.wordCount; ++w) {
+      out.back().emplace_back(article.Word(w));
     }
   }
+  EXPECT_EQ(next, article.words.size());
   return out;
+}
+
+std::shared_ptr<const CompiledDictionary> Rules(LanguageDictionary lists) {
+  return std::make_shared<const CompiledDictionary>(std::move(lists));
+}
+
+Article Analysed(std::u16string text, const CompiledDictionary& dictionary) {
+  Article article;
+  article.text = std::move(text);
+  AnalyseText(article, dictionary);
+  return article;
 }
 
 TEST(Tokenizer, WhiteSpaceIsExactlySixCharacters) {
@@ -69,13 +84,10 @@ TEST(Splitter, SentenceEndsFollowTheDictionary) {
        {{u"etc.!", u"x", u" "}}},
   };
   for (const Case& c : cases) {
-    testing::RecordingPlatform platform;
-    SummarizerEngine engine(platform.Services());
-    engine.m_dictionary.m_linebreak = c.breaks;
-    engine.m_dictionary.m_linedontbreak = c.dontBreaks;
-    engine.SetText(c.text);
-    engine.SplitText();
-    EXPECT_EQ(WordsOf(engine), c.expected) << c.name;
+    LanguageDictionary lists;
+    lists.m_linebreak = c.breaks;
+    lists.m_linedontbreak = c.dontBreaks;
+    EXPECT_EQ(WordsOf(Analysed(c.text, *Rules(lists))), c.expected) << c.name;
   }
 }
 
@@ -118,17 +130,29 @@ TEST(Stemmer, RulesChainOnceEachPrefixesFirst) {
       {"whole word", {}, {u"word|stem"}, u"word", u"stem"},
       {"longer than word", {}, {u"words"}, u"word", u"word"},
       {"single space word", {}, {u" |sp"}, u" ", u"sp"},
+      {"edge changes between buckets", {u"a|b", u"b|c", u"a|z"}, {u"x|y", u"y|", u"|q", u"q|x"},
+       u"ax", u"cx"},
+      {"empty word meets empty matches only", {}, {u"w", u"|e", u"e|"}, u"w", u""},
       {"parts over 255 used whole", {}, {longMatch + u"|" + longMatch + u"y"},
        u"a" + longMatch, u"a" + longMatch + u"y"},
   };
   for (const Case& c : cases) {
-    LanguageDictionary dictionary;
-    dictionary.m_step1_pre = c.pre;
-    dictionary.m_step1_post = c.post;
-    EXPECT_EQ(dictionary.Stem(c.word), c.stem) << c.name;
-    // The split rules are cached: a reload must not keep the old ones.
-    dictionary.Clear();
-    EXPECT_EQ(dictionary.Stem(c.word), c.word) << c.name << " after Clear";
+    LanguageDictionary lists;
+    lists.m_step1_pre = c.pre;
+    lists.m_step1_post = c.post;
+    const auto dictionary = Rules(lists);
+    EXPECT_EQ(dictionary->Stem(c.word), c.stem) << c.name;
+    // The compiled rules give what one walk of the lists in order gives.
+    std::u16string walked(c.word);
+    for (const auto& entry : c.pre) {
+      const RewriteRule rule = SplitRule(entry);
+      if (auto r = ReplacePrefix(walked, rule.match, rule.replacement)) walked = *r;
+    }
+    for (const auto& entry : c.post) {
+      const RewriteRule rule = SplitRule(entry);
+      if (auto r = ReplaceSuffix(walked, rule.match, rule.replacement)) walked = *r;
+    }
+    EXPECT_EQ(walked, c.stem) << c.name;
   }
 }
 
@@ -153,15 +177,14 @@ TEST(WordList, CountsByStemInOrderOfFirstOccurrence) {
       {"empty stems", u"ab cd", {u"ab", u"cd"}, {{u"ab", u"", 2}, {u" ", u" ", 1}}},
   };
   for (const Case& c : cases) {
-    testing::RecordingPlatform platform;
-    SummarizerEngine engine(platform.Services());
-    engine.m_dictionary.m_step1_post = c.post;
-    engine.m_dictionary.m_linebreak = {u"."};
-    engine.SetText(c.text);
-    engine.SplitText();
-    engine.BuildWordList();
+    LanguageDictionary lists;
+    lists.m_step1_post = c.post;
+    lists.m_linebreak = {u"."};
+    const Article article = Analysed(c.text, *Rules(lists));
     std::vector<std::tuple<std::u16string, std::u16string, int64_t>> got;
-    for (const auto& e : engine.m_wordList) got.emplace_back(e->word, e->stem, e->count);
+    for (StemTable::Id id = 0; id < article.stems.Size(); ++id) {
+      got.emplace_back(article.EntryWord(id), article.stems.Text(id), article.stemCounts[id]);
+    }
     EXPECT_EQ(got, c.expected) << c.name;
   }
 }

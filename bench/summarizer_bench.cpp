@@ -1,7 +1,18 @@
 // Stage and whole-run timings on generated English-like text of 50 KB,
-// 1 MB and 10 MB, with the bundled English dictionary.
+// 1 MB and 10 MB, with the bundled English dictionary; one article with a
+// warm cache; the evaluation documents on one and two threads; and the two
+// candidate hashes of the run's tables. Figures: bench/README.md.
 #include <benchmark/benchmark.h>
 
+#include <absl/container/flat_hash_map.h>
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +23,13 @@
 #include "engine/alert.h"
 #include "engine/debug_output.h"
 #include "engine/summarizer_engine.h"
+#include "text/utf_codec.h"
+#include "dictionary/dictionary_cache.h"
+#include "dictionary/dictionary_loader.h"
+#include "engine/hash_table.h"
+#include "grading/grading.h"
+#include "grading/selection.h"
+#include "output/render.h"
 
 namespace vellumtrace {
 namespace {
@@ -64,6 +82,8 @@ std::u16string MakeText(size_t bytes) {
   return text;
 }
 
+constexpr int64_t k50K = 50 * 1000, k1M = 1000 * 1000, k10M = 10 * 1000 * 1000;
+
 const std::u16string& TextOfSize(int64_t bytes) {
   static std::u16string small = MakeText(50 * 1000);
   static std::u16string medium = MakeText(1000 * 1000);
@@ -83,12 +103,26 @@ struct BenchPlatform {
   NullDebugOutput none;
 };
 
-// An engine with its dictionary loaded and its text split.
-void Prepare(SummarizerEngine& engine, const std::u16string& text) {
-  engine.ResetRun();
-  engine.SetText(text);
-  engine.LoadDictionary(engine.m_dictionaryPath);
-  engine.SplitText();
+std::u16string Widen(const std::string& bytes) {
+  std::u16string text;
+  Utf8Error error;
+  DecodeUtf8(bytes, &text, &error);
+  return text;
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const CompiledDictionary& English() {
+  static const auto dictionary = [] {
+    BenchPlatform platform;
+    return ReadDictionaryFile(u"" VELLUMTRACE_SOURCE_DIR "/dic/en.xml", platform.reader,
+                              platform.diagnostic)
+        .dictionary;
+  }();
+  return *dictionary;
 }
 
 void BM_Tokenize(benchmark::State& state) {
@@ -101,50 +135,63 @@ void BM_Tokenize(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
-void BM_LoadDictionary(benchmark::State& state) {
+// A parse of the file: what every run paid before the cache.
+void BM_ReadDictionary(benchmark::State& state) {
   BenchPlatform platform;
-  SummarizerEngine engine(platform.Services(&platform.none));
   for (auto _ : state) {
-    engine.ResetRun();
-    benchmark::DoNotOptimize(engine.LoadDictionary(engine.m_dictionaryPath));
+    benchmark::DoNotOptimize(ReadDictionaryFile(u"" VELLUMTRACE_SOURCE_DIR "/dic/en.xml",
+                                                platform.reader, platform.diagnostic));
   }
 }
 
-void BM_SplitText(benchmark::State& state) {
+// What a run pays now: a stat of the file and a cache look-up.
+void BM_LoadDictionaryCached(benchmark::State& state) {
   BenchPlatform platform;
-  SummarizerEngine engine(platform.Services(&platform.none));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(LoadDictionary(u"" VELLUMTRACE_SOURCE_DIR "/dic/en.xml",
+                                            platform.reader, platform.diagnostic,
+                                            DictionaryCache::Process()));
+  }
+}
+
+// Split, stem and count.
+void BM_AnalyseText(benchmark::State& state) {
   const std::u16string& text = TextOfSize(state.range(0));
-  for (auto _ : state) Prepare(engine, text);
+  for (auto _ : state) {
+    Article article;
+    article.text = text;
+    AnalyseText(article, English());
+    benchmark::DoNotOptimize(article.words.data());
+  }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 void BM_Grade(benchmark::State& state) {
-  BenchPlatform platform;
-  SummarizerEngine engine(platform.Services(&platform.none));
-  const std::u16string& text = TextOfSize(state.range(0));
+  Article article;
+  article.text = TextOfSize(state.range(0));
+  AnalyseText(article, English());
   for (auto _ : state) {
-    state.PauseTiming();
-    Prepare(engine, text);
-    state.ResumeTiming();
-    engine.Grade();
+    Grading grading;
+    GradeArticle(article, English(), grading);
+    benchmark::DoNotOptimize(grading.grades.data());
   }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(article.text.size()));
 }
 
 void BM_SelectAndRender(benchmark::State& state) {
-  BenchPlatform platform;
-  SummarizerEngine engine(platform.Services(&platform.none));
-  const std::u16string& text = TextOfSize(state.range(0));
-  engine.m_htmlOutput = 1;
+  Article article;
+  article.text = TextOfSize(state.range(0));
+  AnalyseText(article, English());
+  Grading grading;
+  GradeArticle(article, English(), grading);
   for (auto _ : state) {
-    state.PauseTiming();
-    Prepare(engine, text);
-    engine.Grade();
-    state.ResumeTiming();
-    engine.SelectByPercentage(50);
-    engine.RenderHtml();
+    const Selection selection =
+        SelectByPercentage(article, grading.grades, 50, SelectionOrder::kGraded);
+    std::u16string html;
+    RenderHtml(article, selection, grading.title, html);
+    benchmark::DoNotOptimize(html.data());
   }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(article.text.size()));
 }
 
 void BM_RunSummary(benchmark::State& state) {
@@ -153,22 +200,122 @@ void BM_RunSummary(benchmark::State& state) {
   const bool withDumps = state.range(1) != 0;
   SummarizerEngine engine(platform.Services(withDumps ? static_cast<DebugOutput*>(&dumps) : &platform.none));
   const std::u16string& text = TextOfSize(state.range(0));
-  engine.m_htmlOutput = 1;
+  engine.SetOutputStyle(OutputStyle::kHtml);
   for (auto _ : state) benchmark::DoNotOptimize(engine.RunSummary(text, 20));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
-constexpr int64_t k50K = 50 * 1000, k1M = 1000 * 1000, k10M = 10 * 1000 * 1000;
+// The component's largest text: 49,999 code units, plain text, no dumps.
+void BM_RunSummaryLargestComponentText(benchmark::State& state) {
+  BenchPlatform platform;
+  SummarizerEngine engine(platform.Services(&platform.none));
+  const std::u16string text = TextOfSize(k50K).substr(0, 49999);
+  for (auto _ : state) benchmark::DoNotOptimize(engine.RunSummary(text, 20));
+}
+
+// One news-sized article (our two samples, cut to 2,000 bytes at a word),
+// the dictionary already compiled: the cost of one document in a batch.
+void BM_RunSummaryArticle2K(benchmark::State& state) {
+  BenchPlatform platform;
+  SummarizerEngine engine(platform.Services(&platform.none));
+  std::string bytes = ReadBytes(VELLUMTRACE_SOURCE_DIR "/samples/bees.txt") + "\n" +
+                      ReadBytes(VELLUMTRACE_SOURCE_DIR "/samples/lighthouse.txt");
+  if (bytes.size() > 2000) bytes.resize(bytes.rfind(' ', 2000));
+  const std::u16string text = Widen(bytes);
+  engine.RunSummary(text, 20);  // warms the cache
+  for (auto _ : state) benchmark::DoNotOptimize(engine.RunSummary(text, 20));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+}
+
+// The 100 English evaluation documents (read at run time from
+// $VELLUMTRACE_BBC_DOCS, default /work/shared/eval/bbc_en/docs; skipped when
+// absent), each thread with its own engine and one shared dictionary.
+const std::vector<std::u16string>& EvaluationDocuments() {
+  static const std::vector<std::u16string> documents = [] {
+    std::vector<std::u16string> texts;
+    const char* given = std::getenv("VELLUMTRACE_BBC_DOCS");
+    const std::filesystem::path dir = given ? given : "/work/shared/eval/bbc_en/docs";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+      if (entry.path().extension() == ".txt") texts.push_back(Widen(ReadBytes(entry.path())));
+    }
+    return texts;
+  }();
+  return documents;
+}
+
+void BM_SummariseEvaluationDocuments(benchmark::State& state) {
+  const std::vector<std::u16string>& documents = EvaluationDocuments();
+  if (documents.empty()) {
+    state.SkipWithError("no documents: set VELLUMTRACE_BBC_DOCS");
+    return;
+  }
+  static const std::shared_ptr<const CompiledDictionary> shared = [] {
+    BenchPlatform platform;
+    return ReadDictionaryFile(u"" VELLUMTRACE_SOURCE_DIR "/dic/en.xml", platform.reader,
+                              platform.diagnostic)
+        .dictionary;
+  }();
+  BenchPlatform platform;
+  SummarizerEngine engine(platform.Services(&platform.none));
+  engine.SetDictionary(shared);
+  // The threads share the documents out: a thread takes every n-th one.
+  const auto step = static_cast<size_t>(state.threads());
+  for (auto _ : state) {
+    for (size_t i = static_cast<size_t>(state.thread_index()); i < documents.size(); i += step) {
+      benchmark::DoNotOptimize(engine.RunSummary(documents[i], 20));
+    }
+  }
+  if (state.thread_index() == 0) {
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(documents.size()));
+  }
+}
+
+// The hash of the run's tables, Abseil's against XXH3, on the memo's work:
+// one look-up per token, an insertion per distinct token.
+template <typename Hash>
+void BM_TokenTable(benchmark::State& state) {
+  const std::u16string& text = TextOfSize(k1M);
+  std::vector<std::u16string_view> tokens;
+  for (size_t start = 0; start < text.size();) {
+    while (start < text.size() && IsSpaceChar(text[start])) ++start;
+    size_t stop = start;
+    while (stop < text.size() && !IsSpaceChar(text[stop])) ++stop;
+    if (stop > start) tokens.push_back(std::u16string_view(text).substr(start, stop - start));
+    start = stop;
+  }
+  for (auto _ : state) {
+    absl::flat_hash_map<std::u16string_view, uint32_t, Hash> table;
+    for (const std::u16string_view token : tokens) {
+      table.try_emplace(token, static_cast<uint32_t>(table.size()));
+    }
+    benchmark::DoNotOptimize(table.size());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(tokens.size()));
+}
+
+struct Xxh3Hash {
+  size_t operator()(std::u16string_view text) const {
+    return static_cast<size_t>(XXH3_64bits(text.data(), text.size() * sizeof(char16_t)));
+  }
+};
 
 BENCHMARK(BM_Tokenize)->Arg(k50K)->Arg(k1M)->Arg(k10M)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadDictionary)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SplitText)->Arg(k50K)->Arg(k1M)->Arg(k10M)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadDictionary)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadDictionaryCached)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AnalyseText)->Arg(k50K)->Arg(k1M)->Arg(k10M)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Grade)->Arg(k50K)->Arg(k1M)->Arg(k10M)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectAndRender)->Arg(k50K)->Arg(k1M)->Arg(k10M)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunSummary)
     ->Args({k50K, 0})->Args({k50K, 1})->Args({k1M, 0})->Args({k1M, 1})
     ->Args({k10M, 0})->Args({k10M, 1})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunSummaryLargestComponentText)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RunSummaryArticle2K)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SummariseEvaluationDocuments)->Threads(1)->Threads(2)->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_TokenTable, U16Hash)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_TokenTable, Xxh3Hash)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vellumtrace

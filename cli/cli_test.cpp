@@ -150,11 +150,16 @@ TEST_F(CliTest, UsageErrorsAndTheMissingDictionary) {
   Outcome none = Run("--language zz --percent 100", "One. Two.");
   EXPECT_EQ(none.status, 3);
   EXPECT_EQ(none.out, "One. Two.   ");
-  EXPECT_EQ(none.err, "ZEV: Dictionary File not found\n");
+  // The notice as it always was, then the real reason on its own line.
+  EXPECT_EQ(none.err, "ZEV: Dictionary File not found\nZEV: dictionary " +
+                          (testing::CliBinary().parent_path().parent_path() / "share" / "vellumtrace" /
+                           "dic" / "zz.xml").string() +
+                          ": not found\n");
   const fs::path malformed = Write("bad.xml", "<d><linebreak></d>");
   Outcome bad = Run("--dictionary '" + malformed.string() + "'", "One. Two.");
   EXPECT_EQ(bad.status, 3);
-  EXPECT_EQ(bad.err, "ZEV: Dictionary File not found\n");
+  EXPECT_EQ(bad.err, "ZEV: Dictionary File not found\nZEV: dictionary " + malformed.string() +
+                         ": not well-formed at line 1, column 19\n");
 }
 
 TEST_F(CliTest, HostileInputIsRefusedPromptlyWithItsPlace) {

@@ -2,23 +2,27 @@
 #define VELLUMTRACE_CLI_CONSOLE_ALERT_H_
 
 #include <cstdio>
+#include <string>
 
 #include "engine/alert.h"
 
 namespace vellumtrace {
 
 // The alert on a terminal: a bell when standard error is one, then
-// "<caption>: <text>" on standard error. Remembers that it was raised so
+// "<caption>: <text>" on standard error, and the reason on a second line. Remembers that it was raised so
 // the command can report the run as degraded.
 class ConsoleAlert final : public Alert {
  public:
   explicit ConsoleAlert(std::FILE* stream) : m_stream(stream) {}
   void Show(std::u16string_view text, std::u16string_view caption) override;
+  // "<caption>: <detail>" on the line after the notice, with its caption.
+  void ShowDetail(std::u16string_view detail) override;
   int TimesShown() const { return m_timesShown; }
 
  private:
   std::FILE* m_stream;
   int m_timesShown = 0;
+  std::u16string m_caption;
 };
 
 // The reader-failure trace "d" on a stream; the command's standard output

@@ -123,8 +123,8 @@ int RunEvaluateCommand(const CLI::App& app) {
   if (!std::filesystem::is_regular_file(dictionaryLabel, ec)) {
     return Fail(kExitBadInput, "no dictionary file '" + dictionaryLabel + "'");
   }
-  engine.ResetRun();
-  if (engine.LoadDictionary(settings.dictionaryPath) == 0) {
+  engine.SetDictionaryPath(settings.dictionaryPath);
+  if (engine.Analyse(u"").dictionaryStatus != DictionaryStatus::kLoaded) {
     return Fail(kExitBadInput, "the dictionary '" + dictionaryLabel +
                                    "' cannot be loaded (is it well-formed XML?)");
   }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "cli/evaluate_command.h"
 #include "cli/exit_status.h"
@@ -70,20 +71,22 @@ bool IsLanguageCode(const std::string& code) {
 bool ConfigureEngine(SummarizerEngine& engine, const SummarizeOptions& options,
                      std::string* dictionary, std::string* error) {
   if (!options.dictionary.empty()) {
-    if (!DecodeUtf8(options.dictionary, &engine.m_dictionaryPath, nullptr)) {
+    std::u16string path;
+    if (!DecodeUtf8(options.dictionary, &path, nullptr)) {
       *error = "--dictionary: the path is not valid UTF-8";
       return false;
     }
+    engine.SetDictionaryPath(std::move(path));
   } else {
     std::u16string code;
     if (!DecodeUtf8(options.language, &code, nullptr)) {
       *error = "--language: the code is not valid UTF-8";
       return false;
     }
-    engine.m_dictionaryPath = engine.DictionaryPathFor(code);
+    engine.SetDictionaryPath(engine.DictionaryPathFor(code));
   }
-  engine.m_htmlOutput = options.format == "html" ? 1 : 0;
-  *dictionary = EncodeUtf8(engine.m_dictionaryPath);
+  engine.SetOutputStyle(options.format == "html" ? OutputStyle::kHtml : OutputStyle::kPlainText);
+  *dictionary = EncodeUtf8(engine.DictionaryPath());
   return true;
 }
 
@@ -156,7 +159,7 @@ int Summarize(const SummarizeOptions& options) {
   }
 
   const auto percent = static_cast<int32_t>(std::min<size_t>(DecimalValue(options.percent), 101));
-  const std::string result = EncodeUtf8(engine.RunSummary(text, percent));
+  const std::string result = EncodeUtf8(engine.RunSummary(std::move(text), percent));
   if (dumping && !dumps.Flush()) {
     return Fail(kExitBadInput, "cannot write the debug output to " + options.debugOutput);
   }

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string>
+#include <utility>
 
 #include "component/server_module.h"
 #include "component/type_info_cache.h"
@@ -117,7 +118,7 @@ STDMETHODIMP CSummarizer::SetLanguage(BSTR m_lang) {
   try {
     const std::u16string code(m_lang, m_lang + LengthUpToNul(m_lang));
     if (!IsLanguageCode(code)) return E_INVALIDARG;
-    m_engine.m_dictionaryPath = m_engine.DictionaryPathFor(code);
+    m_engine.SetDictionaryPath(m_engine.DictionaryPathFor(code));
     return S_OK;
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
@@ -133,9 +134,9 @@ STDMETHODIMP CSummarizer::Summarize(BSTR m_textin, LONG sumpercent, LONG HTMLOut
   try {
     const size_t length = LengthUpToNul(m_textin);
     if (length > kMaxTextLength) return E_INVALIDARG;
-    const std::u16string text(m_textin, m_textin + length);
-    m_engine.m_htmlOutput = HTMLOutput != 0 ? 1 : 0;
-    const std::u16string result = m_engine.RunSummary(text, sumpercent);
+    std::u16string text(m_textin, m_textin + length);
+    m_engine.SetOutputStyle(HTMLOutput != 0 ? OutputStyle::kHtml : OutputStyle::kPlainText);
+    const std::u16string result = m_engine.RunSummary(std::move(text), sumpercent);
     BSTR output = AllocBstr(result);
     if (!output) return E_OUTOFMEMORY;
     *m_Textout = output;

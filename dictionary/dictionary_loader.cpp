@@ -1,46 +1,104 @@
-// Dictionary loader: two parses of the same file per run, the first for
-// the grader terms, the second for the eight rule sections.
+// Dictionary loader: one parse of the file per load, the reasons of
+// failures, the growth limit, and the cache of clean loads.
 #include "dictionary/dictionary_loader.h"
 
 #include <string>
+#include <utility>
 
-#include "dictionary/language_dictionary.h"
-#include "dictionary/section_names.h"
+#include "dictionary/dictionary_cache.h"
+#include "dictionary/file_identity.h"
 #include "dictionary/xml_reader.h"
 #include "engine/alert.h"
-#include "engine/summarizer_engine.h"
 
 namespace vellumtrace {
 
-std::unique_ptr<XmlDocument> OpenDictionaryDocument(XmlReader& reader,
-                                                    Diagnostic& diagnostic) {
-  std::unique_ptr<XmlDocument> document = reader.CreateDocument();
-  if (!document) diagnostic.WriteReaderFailure();
-  return document;
+namespace {
+
+// Passes the trace on and remembers that a reader call failed.
+class WatchedDiagnostic final : public Diagnostic {
+ public:
+  explicit WatchedDiagnostic(Diagnostic& inner) : m_inner(inner) {}
+  void WriteReaderFailure() override {
+    m_failed = true;
+    m_inner.WriteReaderFailure();
+  }
+  bool Failed() const { return m_failed; }
+
+ private:
+  Diagnostic& m_inner;
+  bool m_failed = false;
+};
+
+std::u16string Digits(size_t n) {
+  const std::string digits = std::to_string(n);
+  return std::u16string(digits.begin(), digits.end());
 }
 
-std::unique_ptr<XmlDocument> LoadDictionaryDocument(const std::u16string& path,
-                                                    XmlReader& reader,
-                                                    Diagnostic& diagnostic) {
-  std::unique_ptr<XmlDocument> document = OpenDictionaryDocument(reader, diagnostic);
-  if (!document) return nullptr;
+const std::shared_ptr<const CompiledDictionary>& EmptyDictionary() {
+  static const auto empty = std::make_shared<const CompiledDictionary>();
+  return empty;
+}
+
+DictionaryLoad Failure(DictionaryStatus status, std::u16string reason) {
+  return {EmptyDictionary(), status, std::move(reason)};
+}
+
+}  // namespace
+
+DictionaryLoad ReadDictionaryFile(const std::u16string& path, XmlReader& reader,
+                                  Diagnostic& diagnostic) {
+  std::unique_ptr<XmlDocument> document = reader.CreateDocument();
+  if (!document) {
+    diagnostic.WriteReaderFailure();
+    return Failure(DictionaryStatus::kUnreadable, u"the XML reader could not be started");
+  }
   switch (document->Load(path)) {
     case XmlDocument::LoadResult::kLoaded:
-      return document;
+      break;
     case XmlDocument::LoadResult::kCallFailed:
       diagnostic.WriteReaderFailure();
-      return nullptr;
-    case XmlDocument::LoadResult::kNotLoaded:
-      break;
+      return Failure(DictionaryStatus::kUnreadable, u"the XML reader failed");
+    case XmlDocument::LoadResult::kNotLoaded: {
+      std::u16string reason = document->FailureReason();
+      return Failure(DictionaryStatus::kUnreadable,
+                     reason.empty() ? u"could not be loaded" : std::move(reason));
+    }
   }
-  return nullptr;
+  LanguageDictionary lists;
+  lists.ReadSections(*document, diagnostic);
+  auto compiled = std::make_shared<const CompiledDictionary>(std::move(lists));
+  if (compiled->RuleGrowth() > kMaxRuleGrowth) {
+    return Failure(DictionaryStatus::kOverLimit,
+                   u"over a limit: its prefix and suffix rules can lengthen a word by " +
+                       Digits(compiled->RuleGrowth()) + u" code units in all, the limit is " +
+                       Digits(kMaxRuleGrowth));
+  }
+  return {std::move(compiled), DictionaryStatus::kLoaded, {}};
+}
+
+DictionaryLoad LoadDictionary(const std::u16string& path, XmlReader& reader,
+                              Diagnostic& diagnostic, DictionaryCache& cache) {
+  // The identity is taken before the read: a change during the read then
+  // shows as a new version on the next load.
+  FileIdentity identity;
+  const bool identified = reader.Identify(path, &identity);
+  if (identified) {
+    if (auto cached = cache.Find(path, identity)) {
+      return {std::move(cached), DictionaryStatus::kLoaded, {}};
+    }
+  }
+  WatchedDiagnostic watched(diagnostic);
+  DictionaryLoad load = ReadDictionaryFile(path, reader, watched);
+  if (identified && identity.settled && load.Loaded() && !watched.Failed()) {
+    cache.Store(path, identity, load.dictionary);
+  }
+  return load;
 }
 
 void ReadSectionItems(XmlNode& section, RuleList& list, Diagnostic& diagnostic) {
   std::unique_ptr<XmlNodeList> children;
   int32_t count = 0;
-  if (!section.GetChildNodes(&children) || !children ||
-      !children->GetLength(&count)) {
+  if (!section.GetChildNodes(&children) || !children || !children->GetLength(&count)) {
     diagnostic.WriteReaderFailure();
     return;
   }
@@ -53,12 +111,12 @@ void ReadSectionItems(XmlNode& section, RuleList& list, Diagnostic& diagnostic) 
   }
 }
 
-bool ReadSection(XmlDocument& document, std::u16string_view name,
-                 RuleList& list, Diagnostic& diagnostic) {
+bool ReadSection(XmlDocument& document, std::u16string_view name, RuleList& list,
+                 Diagnostic& diagnostic) {
   std::unique_ptr<XmlNodeList> elements;
   int32_t count = 0;
-  if (!document.GetElementsByTagName(std::u16string(name), &elements) ||
-      !elements || !elements->GetLength(&count)) {
+  if (!document.GetElementsByTagName(std::u16string(name), &elements) || !elements ||
+      !elements->GetLength(&count)) {
     diagnostic.WriteReaderFailure();
     return false;
   }
@@ -69,58 +127,6 @@ bool ReadSection(XmlDocument& document, std::u16string_view name,
     }
   }
   return true;
-}
-
-void LanguageDictionary::ReadSections(XmlDocument& document,
-                                      Diagnostic& diagnostic) {
-  const struct {
-    std::u16string_view name;
-    RuleList* list;
-  } sections[] = {
-      {section::kStep1Pre, &m_step1_pre},   {section::kStep1Post, &m_step1_post},
-      {section::kManual, &m_manual},        {section::kPre, &m_pre},
-      {section::kPost, &m_post},            {section::kSynonyms, &m_synonyms},
-      {section::kLinebreak, &m_linebreak},  {section::kLinedontbreak, &m_linedontbreak},
-  };
-  for (const auto& s : sections) {
-    if (!ReadSection(document, s.name, *s.list, diagnostic)) return;
-  }
-}
-
-int LanguageDictionary::LoadRuleSections(const std::u16string& path,
-                                         XmlReader& reader,
-                                         Diagnostic& diagnostic) {
-  std::unique_ptr<XmlDocument> document =
-      LoadDictionaryDocument(path, reader, diagnostic);
-  if (!document) return 0;
-  ReadSections(*document, diagnostic);
-  return 1;
-}
-
-void LanguageDictionary::Clear() {
-  for (RuleList* list : {&m_pre, &m_post, &m_step1_pre, &m_step1_post,
-                         &m_synonyms, &m_manual, &m_linebreak, &m_linedontbreak}) {
-    list->clear();
-  }
-  m_splitPre.clear();
-  m_splitPost.clear();
-}
-
-int SummarizerEngine::LoadGraderTerms(const std::u16string& path) {
-  std::unique_ptr<XmlDocument> document =
-      LoadDictionaryDocument(path, *m_services.xmlReader, *m_services.diagnostic);
-  if (!document) return 0;
-  ReadSection(*document, section::kGraderTerms, m_grader_tc, *m_services.diagnostic);
-  return 1;
-}
-
-int SummarizerEngine::LoadDictionary(const std::u16string& path) {
-  if (LoadGraderTerms(path) == 0) {
-    m_services.alert->Show(alert::kDictionaryNotFound, alert::kCaption);
-    return 0;
-  }
-  return m_dictionary.LoadRuleSections(path, *m_services.xmlReader,
-                                       *m_services.diagnostic);
 }
 
 }  // namespace vellumtrace

@@ -2,13 +2,20 @@
 // the alert, and what the lists hold afterwards.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dictionary/xml_reader.h"
+#include "dictionary/dictionary_loader.h"
 #include "engine/summarizer_engine.h"
 #include "tests/support/recording_services.h"
+#include "tests/support/test_paths.h"
 
 namespace vellumtrace {
 namespace {
@@ -120,16 +127,19 @@ Loaded Load(Script& script) {
   testing::RecordingPlatform platform;
   ScriptedReader reader(script);
   SummarizerEngine engine(platform.Services(&reader));
+  engine.SetDictionaryPath(u"any.xml");
+  const SummaryRun& run = engine.Analyse(u"");
+  const LanguageDictionary& lists = run.dictionary->Lists();
   Loaded out;
-  out.result = engine.LoadDictionary(u"any.xml");
+  out.result = run.dictionaryStatus == DictionaryStatus::kLoaded ? 1 : 0;
   out.diagnostic = platform.diagnostic.written;
   out.alerts = platform.alert.shown.size();
-  out.grader = engine.m_grader_tc;
-  out.step1_pre = engine.m_dictionary.m_step1_pre;
-  out.step1_post = engine.m_dictionary.m_step1_post;
-  out.linebreak = engine.m_dictionary.m_linebreak;
-  out.linedontbreak = engine.m_dictionary.m_linedontbreak;
-  out.manual = engine.m_dictionary.m_manual;
+  out.grader = lists.m_grader_tc;
+  out.step1_pre = lists.m_step1_pre;
+  out.step1_post = lists.m_step1_post;
+  out.linebreak = lists.m_linebreak;
+  out.linedontbreak = lists.m_linedontbreak;
+  out.manual = lists.m_manual;
   return out;
 }
 
@@ -143,7 +153,7 @@ TEST(DictionaryLoader, FillsListsInDocumentOrder) {
   EXPECT_EQ(l.result, 1);
   EXPECT_EQ(l.diagnostic, "");
   EXPECT_EQ(l.alerts, 0u);
-  EXPECT_EQ(script.loads, 2);
+  EXPECT_EQ(script.loads, 1);  // one parse gives the terms and the rules
   EXPECT_EQ(l.grader, (RuleList{u"the", u"a", u"the"}));
   EXPECT_EQ(l.step1_pre, (RuleList{u"a|b", u"c|d"}));
   EXPECT_EQ(l.step1_post, (RuleList{u"e|f"}));
@@ -176,16 +186,18 @@ TEST(DictionaryLoader, FailuresWriteTheTraceOrRaiseTheAlert) {
     EXPECT_EQ(l.alerts, 1u);
   }
   {
-    // The file vanished between the two parses: no alert, grader terms kept.
+    // One parse per load: what the file becomes afterwards cannot mix into
+    // the lists of this load.
     Script script;
     script.laterLoads = {XmlDocument::LoadResult::kNotLoaded};
     script.sections[u"grader-tc"] = {{u"the"}};
     script.sections[u"linebreak"] = {{u"."}};
     const Loaded l = Load(script);
-    EXPECT_EQ(l.result, 0);
+    EXPECT_EQ(l.result, 1);
     EXPECT_EQ(l.alerts, 0u);
+    EXPECT_EQ(script.loads, 1);
     EXPECT_EQ(l.grader, RuleList{u"the"});
-    EXPECT_TRUE(l.linebreak.empty());
+    EXPECT_EQ(l.linebreak, RuleList{u"."});
   }
   {
     // A section whose elements cannot be had ends the section reading;
@@ -215,6 +227,51 @@ TEST(DictionaryLoader, FailuresWriteTheTraceOrRaiseTheAlert) {
     EXPECT_TRUE(l.manual.empty());
     EXPECT_EQ(l.linedontbreak, (RuleList{u"Mr.", u"Dr."}));
   }
+}
+
+// Every failure keeps the one alert text and names its real reason.
+TEST(DictionaryLoader, FailuresNameTheirReason) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("vellumtrace_reasons_" + std::to_string(::getpid()));
+  fs::create_directories(dir / "folder.xml");
+  std::string growing = "<d><step1_post>";
+  for (int i = 0; i < 513; ++i) growing += "<e>|ab</e>";  // 513 rules of 2 units: 1,026
+  const struct {
+    const char* name;
+    std::string content;  // none: no file at all
+    std::u16string reason;
+  } cases[] = {
+      {"missing.xml", "", u"not found"},
+      {"folder.xml", "", u"not a regular file"},
+      {"empty.xml", "-", u"not well-formed: the file is empty"},
+      {"unclosed.xml", "<d>\n  <linebreak><e>.</e>\n</d>", u"not well-formed at line 3, column 5"},
+      {"growing.xml", growing + "</step1_post></d>",
+       u"over a limit: its prefix and suffix rules can lengthen a word by 1026 code units in all, "
+       u"the limit is 1024"},
+  };
+  for (const auto& c : cases) {
+    const fs::path path = dir / c.name;
+    if (!c.content.empty()) std::ofstream(path) << (c.content == "-" ? "" : c.content);
+    testing::RecordingPlatform platform;
+    SummarizerEngine engine(platform.Services());
+    engine.SetDictionaryPath(testing::U16Path(path));
+    EXPECT_EQ(engine.RunSummary(u"A b. C", 100), u"A b. C   ") << c.name;
+    ASSERT_EQ(platform.alert.shown.size(), 1u) << c.name;
+    EXPECT_EQ(platform.alert.shown[0].first, u"Dictionary File not found");
+    ASSERT_EQ(platform.alert.details.size(), 1u) << c.name;
+    EXPECT_EQ(platform.alert.details[0], u"dictionary " + testing::U16Path(path) + u": " + c.reason)
+        << c.name;
+    EXPECT_EQ(engine.LastRun().dictionary->Lists().m_step1_post.size(), 0u) << c.name;
+  }
+  // One rule fewer is within the limit.
+  std::ofstream(dir / "within.xml") << growing.substr(0, growing.size() - 10) + "</step1_post></d>";
+  Libxml2Reader reader;
+  testing::RecordingDiagnostic diagnostic;
+  const DictionaryLoad within =
+      ReadDictionaryFile(testing::U16Path(dir / "within.xml"), reader, diagnostic);
+  EXPECT_TRUE(within.Loaded());
+  EXPECT_EQ(within.dictionary->RuleGrowth(), 1024u);
+  fs::remove_all(dir);
 }
 
 }  // namespace

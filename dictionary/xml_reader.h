@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "dictionary/file_identity.h"
+
 namespace vellumtrace {
 
 // The few DOM operations the dictionary loader needs. Each platform gives
@@ -56,6 +58,9 @@ class XmlDocument {
   // Parses the file synchronously, without validation, fetching nothing
   // outside the file (no external entities, no external DTD).
   virtual LoadResult Load(const std::u16string& path) = 0;
+  // After kNotLoaded: why, in a few words ("not found", "not a regular
+  // file", "not well-formed at line 3, column 7", ...); empty if unknown.
+  virtual std::u16string FailureReason() const { return {}; }
   // Every element whose name, as written, equals `name` exactly, in
   // document order. Returns false when the collection cannot be had.
   virtual bool GetElementsByTagName(const std::u16string& name,
@@ -67,6 +72,12 @@ class XmlReader {
   virtual ~XmlReader() = default;
   // A new, empty, configured document, or null when none can be made.
   virtual std::unique_ptr<XmlDocument> CreateDocument() = 0;
+  // The identity of the file a document would load from `path`, so that a
+  // compiled dictionary can be reused while the file stays the same. False
+  // when it cannot be had (nothing is then cached).
+  virtual bool Identify(const std::u16string& /*path*/, FileIdentity* /*identity*/) {
+    return false;
+  }
 };
 
 }  // namespace vellumtrace

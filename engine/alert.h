@@ -11,6 +11,9 @@ class Alert {
  public:
   virtual ~Alert() = default;
   virtual void Show(std::u16string_view text, std::u16string_view caption) = 0;
+  // Follows Show with the real reason of the failure in one line, where the
+  // platform has a place for it; the notice itself stays as it is.
+  virtual void ShowDetail(std::u16string_view /*detail*/) {}
 };
 
 // The trace of a failing XML reader call: the single character "d" on the

@@ -2,12 +2,19 @@
 // fragments, the HTML escaping and the alert.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include <unistd.h>
 
+#include "dictionary/dictionary_loader.h"
 #include "engine/summarizer_engine.h"
 #include "tests/support/recording_services.h"
 #include "tests/support/test_paths.h"
@@ -46,7 +53,7 @@ TEST_F(RunTest, DefaultPathAndLanguages) {
   EngineServices services = platform.Services();
   services.moduleLocator = &windows;
   SummarizerEngine engine(services);
-  EXPECT_EQ(engine.m_dictionaryPath, u"C:\\Apps\\Summ\\dic\\en.xml");
+  EXPECT_EQ(engine.DictionaryPath(), u"C:\\Apps\\Summ\\dic\\en.xml");
   EXPECT_EQ(engine.DictionaryPathFor(u"de"), u"C:\\Apps\\Summ\\dic\\de.xml");
 }
 
@@ -55,10 +62,10 @@ TEST_F(RunTest, SecondRunIsLikeAFirstRun) {
   const std::u16string b = u"Birds sing. Birds fly high. Fish swim.";
   testing::RecordingPlatform twice(Folder());
   SummarizerEngine engine(twice.Services());
-  engine.m_htmlOutput = 1;
+  engine.SetOutputStyle(OutputStyle::kHtml);
   engine.RunSummary(a, 50);
   const size_t firstDump = twice.debug.fragments.size();
-  engine.m_htmlOutput = 0;
+  engine.SetOutputStyle(OutputStyle::kPlainText);
   const std::u16string second = engine.RunSummary(b, 60);
   const std::vector<std::u16string> secondDump(twice.debug.fragments.begin() + firstDump,
                                                twice.debug.fragments.end());
@@ -67,7 +74,7 @@ TEST_F(RunTest, SecondRunIsLikeAFirstRun) {
   SummarizerEngine other(fresh.Services());
   EXPECT_EQ(other.RunSummary(b, 60), second);
   EXPECT_EQ(fresh.debug.fragments, secondDump);
-  EXPECT_EQ(engine.m_title, other.m_title);
+  EXPECT_EQ(engine.LastRun().grading.title, other.LastRun().grading.title);
   EXPECT_EQ(second, u"Birds sing. Birds fly high. ");
 }
 
@@ -76,31 +83,34 @@ TEST_F(RunTest, TextEndsAtNul) {
   SummarizerEngine engine(platform.Services());
   const std::u16string text(u"Kept words.\0Lost words.", 23);
   EXPECT_EQ(engine.RunSummary(text, 100), u"Kept words.   ");
-  EXPECT_EQ(engine.m_text, u"Kept words.");
+  EXPECT_EQ(engine.LastRun().article.text, u"Kept words.");
 }
 
 TEST_F(RunTest, LanguageChangeLeavesNothingOfTheFirstDictionary) {
   testing::RecordingPlatform platform(Folder());
   SummarizerEngine engine(platform.Services());
   engine.RunSummary(u"a. b", 100);
-  EXPECT_FALSE(engine.m_grader_tc.empty());
-  engine.m_dictionaryPath = engine.DictionaryPathFor(u"xx");
+  EXPECT_FALSE(engine.LastRun().dictionary->Lists().m_grader_tc.empty());
+  engine.SetDictionaryPath(engine.DictionaryPathFor(u"xx"));
   EXPECT_EQ(engine.RunSummary(u"a. b! c", 100), u"a. b! c   ");
-  EXPECT_TRUE(engine.m_grader_tc.empty());
-  EXPECT_EQ(engine.m_dictionary.m_linebreak, std::vector<std::u16string>{u"!"});
-  EXPECT_TRUE(engine.m_dictionary.m_step1_post.empty());
+  const LanguageDictionary& lists = engine.LastRun().dictionary->Lists();
+  EXPECT_TRUE(lists.m_grader_tc.empty());
+  EXPECT_EQ(lists.m_linebreak, std::vector<std::u16string>{u"!"});
+  EXPECT_TRUE(lists.m_step1_post.empty());
   EXPECT_TRUE(platform.alert.shown.empty());
 }
 
 TEST_F(RunTest, MissingDictionaryAlertsOncePerRunAndStillSummarises) {
   testing::RecordingPlatform platform(Folder());
   SummarizerEngine engine(platform.Services());
-  engine.m_dictionaryPath = engine.DictionaryPathFor(u"missing");
+  engine.SetDictionaryPath(engine.DictionaryPathFor(u"missing"));
   EXPECT_EQ(engine.RunSummary(u"One. Two.", 100), u"One. Two.   ");
   ASSERT_EQ(platform.alert.shown.size(), 1u);
   EXPECT_EQ(platform.alert.shown[0].first, u"Dictionary File not found");
   EXPECT_EQ(platform.alert.shown[0].second, u"ZEV");
-  EXPECT_EQ(engine.m_sentences.size(), 1u);
+  ASSERT_EQ(platform.alert.details.size(), 1u);
+  EXPECT_EQ(platform.alert.details[0], u"dictionary " + engine.DictionaryPath() + u": not found");
+  EXPECT_EQ(engine.LastRun().article.sentences.size(), 1u);
   engine.RunSummary(u"Again.", 100);
   EXPECT_EQ(platform.alert.shown.size(), 2u);
   EXPECT_EQ(platform.diagnostic.written, "");
@@ -109,7 +119,7 @@ TEST_F(RunTest, MissingDictionaryAlertsOncePerRunAndStillSummarises) {
 TEST_F(RunTest, HtmlEscapesWordsAndTitleButDumpsStayRaw) {
   testing::RecordingPlatform platform(Folder());
   SummarizerEngine engine(platform.Services());
-  engine.m_htmlOutput = 1;
+  engine.SetOutputStyle(OutputStyle::kHtml);
   const std::u16string html = engine.RunSummary(u"<b>&x --> <b>&x", 100);
   EXPECT_EQ(html,
             u"<html>\n<head>\n<title>ZEV</title>\n<meta charset=\"utf-8\">\n</head>\n<body>\n"
@@ -118,20 +128,20 @@ TEST_F(RunTest, HtmlEscapesWordsAndTitleButDumpsStayRaw) {
             u"<FONT COLOR=\"#16569E\"><span style='background:yellow;'>"
             u"&lt;b&gt;&amp;x --&gt; &lt;b&gt;&amp;x   </span></FONT>\n"
             u"</body></html>\n");
-  EXPECT_EQ(engine.m_title, u"<b>&x,-->, ,");
+  EXPECT_EQ(engine.LastRun().grading.title, u"<b>&x,-->, ,");
   const std::u16string dump = platform.debug.Joined();
   EXPECT_NE(dump.find(u"\n word =<b>&x\t stem =<b>&x\t occurence =2"), std::u16string::npos);
   EXPECT_NE(dump.find(u"The Title is\n*******\n <b>&x,-->, ,"), std::u16string::npos);
   EXPECT_NE(dump.find(u"Dumping output " + html), std::u16string::npos);
   // Plain text stays raw.
-  engine.m_htmlOutput = 0;
+  engine.SetOutputStyle(OutputStyle::kPlainText);
   EXPECT_EQ(engine.RunSummary(u"<b>&x", 100), u"<b>&x   ");
 }
 
 TEST_F(RunTest, DumpFragmentsAreSeparateCalls) {
   testing::RecordingPlatform platform(Folder());
   SummarizerEngine engine(platform.Services());
-  engine.m_dictionaryPath = engine.DictionaryPathFor(u"xx");
+  engine.SetDictionaryPath(engine.DictionaryPathFor(u"xx"));
   engine.RunSummary(u"a b! c", 0);
   const std::vector<std::u16string> expected = {
       u"\nContents of manual",
@@ -163,11 +173,97 @@ TEST_F(RunTest, DumpFragmentsAreSeparateCalls) {
 
 TEST_F(RunTest, NullDebugOutputSkipsTheDumps) {
   testing::RecordingPlatform platform(Folder());
-  NullDebugOutput none;
+  testing::DisabledCountingOutput none;
   EngineServices services = platform.Services();
   services.debugOutput = &none;
   SummarizerEngine engine(services);
   EXPECT_EQ(engine.RunSummary(u"The cats sleep.", 100), u"The cats sleep.   ");
+  engine.SetOutputStyle(OutputStyle::kHtml);
+  engine.RunSummary(u"The cats sleep. Dogs bark.", 50);
+  EXPECT_EQ(none.writes, 0u);
+}
+
+// The process keeps compiled dictionaries, but every run sees the file as
+// it is: an edit, a removal and a restored file each show at once.
+TEST_F(RunTest, CachedDictionaryFollowsTheFile) {
+  const fs::path path = m_dir / "dic" / "cached.xml";
+  const auto write = [&path](const char* breaks) {
+    std::ofstream(path) << "<d><linebreak>" << breaks << "</linebreak></d>";
+    // Older than a clock tick, so the version may be cached.
+    fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(1));
+  };
+  testing::RecordingPlatform platform(Folder());
+  SummarizerEngine engine(platform.Services());
+  engine.SetDictionaryPath(testing::U16Path(path));
+  write("<e>!</e>");
+  EXPECT_EQ(engine.RunSummary(u"a! b. c", 100), u"a! b. c   ");
+  const auto first = engine.LastRun().dictionary;
+  engine.RunSummary(u"a! b. c", 100);
+  EXPECT_EQ(engine.LastRun().dictionary, first);  // the same compiled dictionary
+  SummarizerEngine other(platform.Services());
+  other.SetDictionaryPath(testing::U16Path(path));
+  other.RunSummary(u"x", 100);
+  EXPECT_EQ(other.LastRun().dictionary, first);  // shared across engines
+  write("<e>.</e>");  // same size, new time
+  EXPECT_EQ(engine.RunSummary(u"a! b. c", 100), u"a! b. c   ");
+  EXPECT_EQ(engine.LastRun().article.sentences.size(), 2u);
+  fs::remove(path);
+  engine.RunSummary(u"a! b. c", 100);
+  EXPECT_EQ(platform.alert.shown.size(), 1u);
+  engine.RunSummary(u"a! b. c", 100);
+  EXPECT_EQ(platform.alert.shown.size(), 2u);  // failed loads are not kept
+  write("<e>!</e>");
+  engine.RunSummary(u"a! b. c", 100);
+  EXPECT_EQ(platform.alert.shown.size(), 2u);
+  EXPECT_EQ(engine.LastRun().dictionary->Lists().m_linebreak, std::vector<std::u16string>{u"!"});
+  // Every run dumps its rules, cached or not.
+  EXPECT_EQ(std::count(platform.debug.fragments.begin(), platform.debug.fragments.end(),
+                       u"\nContents of Parser Break"),
+            7);
+}
+
+// Engines on two threads share one compiled dictionary and give what one
+// engine gives alone.
+TEST_F(RunTest, ThreadsShareOneDictionary) {
+  testing::RecordingPlatform loader;
+  auto shared = ReadDictionaryFile(Folder() + u"dic/en.xml", loader.reader, loader.diagnostic).dictionary;
+  const auto summarise = [&shared](int seed) {
+    testing::RecordingPlatform platform;
+    SummarizerEngine engine(platform.Services());
+    engine.SetDictionary(shared);
+    std::u16string all;
+    for (int i = 0; i < 200; ++i) {
+      all += engine.RunSummary(u"The cats sleep. Mr. Smith waits? Dogs bark, loudly. " +
+                                   std::u16string(static_cast<size_t>((seed + i) % 7), u'x'),
+                               30 + i % 50);
+    }
+    return all;
+  };
+  std::u16string first, second;
+  std::thread a([&] { first = summarise(1); });
+  std::thread b([&] { second = summarise(1); });
+  a.join();
+  b.join();
+  EXPECT_EQ(first, summarise(1));
+  EXPECT_EQ(second, first);
+}
+
+// A dictionary given to the engine serves every run without any file.
+TEST_F(RunTest, GivenDictionaryServesEveryRun) {
+  LanguageDictionary lists;
+  lists.m_linebreak = {u"."};
+  lists.m_step1_post = {u"s"};
+  auto shared = std::make_shared<const CompiledDictionary>(std::move(lists));
+  testing::RecordingPlatform platform;
+  SummarizerEngine engine(platform.Services());
+  engine.SetDictionary(shared);
+  // "Cats" counts as "Cat": the second sentence wins.
+  EXPECT_EQ(engine.RunSummary(u"Dogs bark. Cats and Cat", 40), u"Cats and Cat   ");
+  EXPECT_TRUE(platform.alert.shown.empty());
+  EXPECT_EQ(engine.LastRun().dictionary, shared);
+  engine.SetDictionary(nullptr);
+  engine.RunSummary(u"x", 100);
+  EXPECT_EQ(platform.alert.shown.size(), 1u);  // back to the (missing) file
 }
 
 }  // namespace

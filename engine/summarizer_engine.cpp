@@ -2,25 +2,26 @@
 
 #include <utility>
 
+#include "dictionary/dictionary_cache.h"
+#include "dictionary/section_names.h"
+#include "engine/alert.h"
+#include "engine/debug_output.h"
 #include "engine/module_locator.h"
 #include "engine/text_bounds.h"
+#include "output/diagnostic_dumps.h"
+#include "output/render.h"
 
 namespace vellumtrace {
 
 SummarizerEngine::SummarizerEngine(const EngineServices& services)
-    : m_services(services) {
+    : m_services(services), m_run(std::make_unique<SummaryRun>()) {
   m_dictionaryPath = DictionaryPathFor(u"en");
 }
 
 SummarizerEngine::~SummarizerEngine() = default;
 
-std::u16string SummarizerEngine::ModuleFolder() const {
-  return m_services.moduleLocator->ModuleFolder();
-}
-
-std::u16string SummarizerEngine::DictionaryPathFor(
-    std::u16string_view languageCode) const {
-  std::u16string path = ModuleFolder();
+std::u16string SummarizerEngine::DictionaryPathFor(std::u16string_view languageCode) const {
+  std::u16string path = m_services.moduleLocator->ModuleFolder();
   path += u"dic";
   path += m_services.moduleLocator->PathSeparator();
   path += languageCode;
@@ -28,41 +29,59 @@ std::u16string SummarizerEngine::DictionaryPathFor(
   return path;
 }
 
-void SummarizerEngine::SetText(std::u16string text) { m_text = std::move(text); }
-
-void SummarizerEngine::ResetRun() {
-  m_sentences.clear();
-  m_title.clear();
-  m_dictionary.Clear();
-  m_grader_tc.clear();
-  m_wordList.clear();
-  m_importantWords.clear();
-  m_output.clear();
-  m_stemCache.clear();
-  m_wordListIndex.clear();
-  m_breakCache.clear();
-  m_selectionOrder.clear();
-  m_selectionCursor = 0;
+void SummarizerEngine::SetDictionaryPath(std::u16string path) {
+  m_dictionaryPath = std::move(path);
 }
 
-std::u16string SummarizerEngine::RunSummary(std::u16string_view text,
-                                            int32_t percent) {
-  std::u16string runText(TextUpToNul(text));
-  ResetRun();
-  SetText(std::move(runText));
-  LoadDictionary(m_dictionaryPath);
-  SplitText();
-  m_dictionary.DumpRuleLists(Debug());
-  Grade();
-  DumpArticle();
-  SelectByPercentage(percent);
-  if (m_htmlOutput == 1) {
-    RenderHtml();
+void SummarizerEngine::SetDictionary(std::shared_ptr<const CompiledDictionary> dictionary) {
+  m_fixedDictionary = std::move(dictionary);
+}
+
+void SummarizerEngine::StartRun(std::u16string text) {
+  text.resize(TextUpToNul(text).size());
+  // The last run goes first, so that two runs never hold memory at once.
+  m_run.reset();
+  m_run = std::make_unique<SummaryRun>();
+  SummaryRun& run = *m_run;
+  if (m_fixedDictionary) {
+    run.dictionary = m_fixedDictionary;
+    run.dictionaryStatus = DictionaryStatus::kLoaded;
   } else {
-    RenderPlainText();
+    DictionaryLoad load = LoadDictionary(m_dictionaryPath, *m_services.xmlReader,
+                                         *m_services.diagnostic, DictionaryCache::Process());
+    if (!load.Loaded()) {
+      m_services.alert->Show(alert::kDictionaryNotFound, alert::kCaption);
+      m_services.alert->ShowDetail(u"dictionary " + m_dictionaryPath + u": " + load.reason);
+    }
+    run.dictionary = std::move(load.dictionary);
+    run.dictionaryStatus = load.status;
+    run.dictionaryReason = std::move(load.reason);
   }
-  DumpSummary();
-  return m_output;
+  run.article.text = std::move(text);
+  AnalyseText(run.article, *run.dictionary);
+  GradeArticle(run.article, *run.dictionary, run.grading);
+}
+
+const SummaryRun& SummarizerEngine::Analyse(std::u16string text) {
+  StartRun(std::move(text));
+  return *m_run;
+}
+
+std::u16string SummarizerEngine::RunSummary(std::u16string text, int32_t percent) {
+  StartRun(std::move(text));
+  SummaryRun& run = *m_run;
+  run.dictionary->Lists().DumpRuleLists(Debug());
+  DumpArticle(run.article, Debug());
+  run.selection =
+      SelectByPercentage(run.article, run.grading.grades, percent, SelectionOrder::kGraded);
+  std::u16string result;
+  if (m_outputStyle == OutputStyle::kHtml) {
+    RenderHtml(run.article, run.selection, run.grading.title, result);
+  } else {
+    RenderPlainText(run.article, run.selection, result);
+  }
+  DumpSummary(run.article, run.grading, result, Debug());
+  return result;
 }
 
 }  // namespace vellumtrace

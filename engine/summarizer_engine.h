@@ -5,92 +5,69 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
-#include "dictionary/language_dictionary.h"
-#include "dictionary/rule_list.h"
+#include "dictionary/compiled_dictionary.h"
 #include "engine/engine_services.h"
-#include "engine/sentence.h"
-#include "engine/word_entry.h"
+#include "engine/summary_run.h"
 
 namespace vellumtrace {
 
-// Everything one summarizer instance knows. Each stage of a run is a member
-// operation that reads and writes these members; only m_dictionaryPath
-// survives from one run to the next.
+// The form of a run's result.
+enum class OutputStyle {
+  kPlainText,  // the selected sentences' words
+  kHtml,       // the whole text as a page, the selected sentences highlighted
+};
+
+// One summarizer. Between runs it keeps only its settings; each run builds
+// its own SummaryRun, which stays readable until the next run starts.
+//
+// A run: the dictionary (through the process's cache of compiled
+// dictionaries, unless one was given), then analyse (split, stem, count,
+// grade), select (by percent), render (text or HTML), with the dumps and
+// the alert where they always were. One engine serves one thread at a time;
+// engines on several threads may share a CompiledDictionary.
 //
 // Engine operations throw nothing themselves; allocation failure surfaces
 // as std::bad_alloc and is caught by the caller at the platform boundary.
 class SummarizerEngine {
  public:
-  // Sets m_dictionaryPath to <ModuleFolder>dic<sep>en.xml.
+  // The dictionary path starts as <ModuleFolder>dic<sep>en.xml.
   explicit SummarizerEngine(const EngineServices& services);
-  virtual ~SummarizerEngine();
+  ~SummarizerEngine();
 
   SummarizerEngine(const SummarizerEngine&) = delete;
   SummarizerEngine& operator=(const SummarizerEngine&) = delete;
 
-  // One complete run: text (up to its first NUL) and percent in, result
-  // out. The style comes from m_htmlOutput.
-  std::u16string RunSummary(std::u16string_view text, int32_t percent);
-
-  // The stages, in run order.
-  void ResetRun();
-  void SetText(std::u16string text);
-  int LoadDictionary(const std::u16string& path);
-  int LoadGraderTerms(const std::u16string& path);
-  void SplitText();
-  void Grade();
-  void BuildWordList();
-  bool CountStem(const std::u16string& stem);
-  void BuildImportantWords();
-  void SortImportantWords();
-  void GradeSentences();
-  void BuildTitle();
-  void DumpArticle();
-  void SelectByPercentage(int32_t percent);
-  int64_t SelectNextSentence();
-  void RenderHtml();
-  std::u16string RenderSentenceHtml(const Sentence& sentence) const;
-  void RenderPlainText();
-  void DumpSummary();
-
-  // Memoised per run: a token's break decision depends only on its text.
-  bool IsSentenceBreak(const std::u16string& token);
-  Sentence& NewSentence();
-  // The stem of `word`, memoised for the current run.
-  const std::u16string& StemWord(const std::u16string& word);
-
-  std::u16string ModuleFolder() const;
+  // The dictionary file that each run loads (and reloads when it changed).
+  void SetDictionaryPath(std::u16string path);
+  const std::u16string& DictionaryPath() const { return m_dictionaryPath; }
   // <ModuleFolder>dic<sep><code>.xml
   std::u16string DictionaryPathFor(std::u16string_view languageCode) const;
+  // A dictionary for every run instead of the file; null returns to the
+  // file. The rule dumps then show this dictionary's lists.
+  void SetDictionary(std::shared_ptr<const CompiledDictionary> dictionary);
+  void SetOutputStyle(OutputStyle style) { m_outputStyle = style; }
+  OutputStyle GetOutputStyle() const { return m_outputStyle; }
 
-  // The Article.
-  std::vector<std::unique_ptr<Sentence>> m_sentences;
-  std::u16string m_title;
-  LanguageDictionary m_dictionary;
-  RuleList m_grader_tc;
-  WordList m_wordList;
-  WordList m_importantWords;
-  int32_t m_htmlOutput = 0;
-  std::u16string m_text;
-  std::u16string m_output;
-  std::u16string m_dictionaryPath;
+  // One complete run: text (up to its first NUL) and percent in, result out.
+  std::u16string RunSummary(std::u16string text, int32_t percent);
+  // The first half of a run: the dictionary (with its alert) and the
+  // analysis, without dumps, selection or rendering; for callers that
+  // select in several ways (SelectByPercentage) on one analysis.
+  const SummaryRun& Analyse(std::u16string text);
+
+  // The last run (an empty one before the first).
+  const SummaryRun& LastRun() const { return *m_run; }
 
  private:
+  void StartRun(std::u16string text);
   DebugOutput& Debug() const { return *m_services.debugOutput; }
 
   EngineServices m_services;
-  // Per-run indexes beside the ordered lists; they give the same answers
-  // as the linear walks, in constant time.
-  std::unordered_map<std::u16string, std::u16string> m_stemCache;
-  std::unordered_map<std::u16string, size_t> m_wordListIndex;
-  std::unordered_map<std::u16string, bool> m_breakCache;
-  // Sentence indexes by descending grade, ties in text order, and the next
-  // one to try; built on the first pick of a run.
-  std::vector<size_t> m_selectionOrder;
-  size_t m_selectionCursor = 0;
+  std::u16string m_dictionaryPath;
+  std::shared_ptr<const CompiledDictionary> m_fixedDictionary;
+  OutputStyle m_outputStyle = OutputStyle::kPlainText;
+  std::unique_ptr<SummaryRun> m_run;
 };
 
 }  // namespace vellumtrace

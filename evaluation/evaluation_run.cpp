@@ -29,7 +29,7 @@ EvaluationResult RunEvaluation(SummarizerEngine& engine,
   EvaluationResult result;
   ScoreAverage system;
   ScoreAverage lead;
-  std::vector<std::u16string> summary;
+  ExtractedSummaries summaries;
   for (const EvaluationDocument& document : documents) {
     DocumentEvaluation evaluation;
     evaluation.name = document.name;
@@ -39,18 +39,16 @@ EvaluationResult RunEvaluation(SummarizerEngine& engine,
             : settings.percent;
     const std::vector<std::u16string> reference =
         ReferenceLines(document.reference);
-
-    const auto score = [&](SummaryMethod method, ScoreAverage& average) {
-      if (!ExtractSummary(engine, settings.dictionaryPath, document.text,
-                          evaluation.percent, method, &summary)) {
-        result.dictionaryFailed = true;
-      }
-      const DocumentScore scored = ScoreDocument(summary, reference);
-      average.Add(scored);
-      return scored;
-    };
-    evaluation.system = score(SummaryMethod::kGraded, system);
-    if (settings.withLead) evaluation.lead = score(SummaryMethod::kLead, lead);
+    if (!ExtractSummaries(engine, settings.dictionaryPath, document.text, evaluation.percent,
+                          settings.withLead, &summaries)) {
+      result.dictionaryFailed = true;
+    }
+    evaluation.system = ScoreDocument(summaries.system, reference);
+    system.Add(evaluation.system);
+    if (settings.withLead) {
+      evaluation.lead = ScoreDocument(summaries.lead, reference);
+      lead.Add(evaluation.lead);
+    }
     result.documents.push_back(std::move(evaluation));
     if (progress) progress(result.documents.size(), documents.size());
   }

@@ -78,18 +78,18 @@ TEST_F(EvaluationRunTest, GradedTakesTheBestSentenceAndLeadTheFirst) {
   testing::RecordingPlatform platform;
   SummarizerEngine engine(platform.Services());
   const std::u16string path = testing::U16Path(m_dictionary);
-  std::vector<std::u16string> lines;
-  ASSERT_TRUE(ExtractSummary(engine, path, kText, 25, SummaryMethod::kGraded, &lines));
-  EXPECT_EQ(lines, std::vector<std::u16string>{u"Gamma delta gamma delta."});
-  ASSERT_TRUE(ExtractSummary(engine, path, kText, 25, SummaryMethod::kLead, &lines));
-  EXPECT_EQ(lines, std::vector<std::u16string>{u"Alpha beta."});
+  ExtractedSummaries summaries;
+  ASSERT_TRUE(ExtractSummaries(engine, path, kText, 25, true, &summaries));
+  EXPECT_EQ(summaries.system, std::vector<std::u16string>{u"Gamma delta gamma delta."});
+  EXPECT_EQ(summaries.lead, std::vector<std::u16string>{u"Alpha beta."});
   // At 100% every sentence is a line, the closing space word trimmed away.
-  ASSERT_TRUE(ExtractSummary(engine, path, kText, 100, SummaryMethod::kLead, &lines));
-  EXPECT_EQ(lines, (std::vector<std::u16string>{
-                       u"Alpha beta.", u"Gamma delta gamma delta.",
-                       u"Epsilon.", u" "}));
-  EXPECT_FALSE(ExtractSummary(engine, u"/nonexistent/dic.xml", kText, 25,
-                              SummaryMethod::kGraded, &lines));
+  ASSERT_TRUE(ExtractSummaries(engine, path, kText, 100, false, &summaries));
+  EXPECT_TRUE(summaries.lead.empty());
+  EXPECT_EQ(summaries.system, (std::vector<std::u16string>{
+                                  u"Alpha beta.", u"Gamma delta gamma delta.",
+                                  u"Epsilon.", u" "}));
+  // One analysis per text: one load, one alert for a missing dictionary.
+  EXPECT_FALSE(ExtractSummaries(engine, u"/nonexistent/dic.xml", kText, 25, true, &summaries));
   EXPECT_EQ(platform.alert.shown.size(), 1u);
 }
 

@@ -1,35 +1,42 @@
 #include "evaluation/summary_extraction.h"
 
 #include "engine/summarizer_engine.h"
+#include "grading/selection.h"
+#include "output/render.h"
 
 namespace vellumtrace {
 
-bool ExtractSummary(SummarizerEngine& engine,
-                    const std::u16string& dictionaryPath,
-                    std::u16string_view text, int32_t percent,
-                    SummaryMethod method, std::vector<std::u16string>* lines) {
-  // The order of RunSummary, without the dumps and the rendering.
-  engine.ResetRun();
-  engine.SetText(std::u16string(text));
-  const bool loaded = engine.LoadDictionary(dictionaryPath) != 0;
-  engine.SplitText();
-  engine.Grade();
-  if (method == SummaryMethod::kLead) {
-    for (auto& sentence : engine.m_sentences) sentence->grade = 0;
-  }
-  engine.SelectByPercentage(percent);
+namespace {
 
+void Lines(const Article& article, const Selection& selection, std::vector<std::u16string>* lines) {
   lines->clear();
-  for (const auto& sentence : engine.m_sentences) {
-    if (sentence->selected == 0) continue;
+  for (size_t s = 0; s < article.sentences.size(); ++s) {
+    if (selection[s] == 0) continue;
+    // The plain renderer's words, without the space after the last one.
     std::u16string line;
-    for (const auto& word : sentence->words) {
-      if (!line.empty()) line += u' ';
-      line += word->word;
-    }
+    AppendSentenceWords(article, s, line);
+    line.pop_back();
     lines->push_back(std::move(line));
   }
-  return loaded;
+}
+
+}  // namespace
+
+bool ExtractSummaries(SummarizerEngine& engine, const std::u16string& dictionaryPath,
+                      std::u16string_view text, int32_t percent, bool withLead,
+                      ExtractedSummaries* summaries) {
+  engine.SetDictionaryPath(dictionaryPath);
+  const SummaryRun& run = engine.Analyse(std::u16string(text));
+  Lines(run.article,
+        SelectByPercentage(run.article, run.grading.grades, percent, SelectionOrder::kGraded),
+        &summaries->system);
+  summaries->lead.clear();
+  if (withLead) {
+    Lines(run.article,
+          SelectByPercentage(run.article, run.grading.grades, percent, SelectionOrder::kLead),
+          &summaries->lead);
+  }
+  return run.dictionaryStatus == DictionaryStatus::kLoaded;
 }
 
 }  // namespace vellumtrace

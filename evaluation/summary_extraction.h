@@ -10,23 +10,24 @@ namespace vellumtrace {
 
 class SummarizerEngine;
 
-enum class SummaryMethod {
+// The summaries of one text, each as the selected sentences in text order,
+// one per line, their words joined by one space: the plain-text result,
+// split at sentences.
+struct ExtractedSummaries {
   // The engine's own choice: best-graded sentences first.
-  kGraded,
-  // The lead baseline: the same stages, but every grade is zeroed before
-  // selection, so sentences are taken in text order.
-  kLead,
+  std::vector<std::u16string> system;
+  // The lead baseline: the same analysis, sentences taken in text order.
+  // Empty unless asked for.
+  std::vector<std::u16string> lead;
 };
 
-// Runs the engine's stages on `text` with the dictionary at `dictionaryPath`
-// and returns the selected sentences in text order, one per line, their
-// words joined by one space: the plain-text result, split at sentences.
-// Returns false when the dictionary could not be loaded (the run still
-// goes on, as the engine's own run does).
-bool ExtractSummary(SummarizerEngine& engine,
-                    const std::u16string& dictionaryPath,
-                    std::u16string_view text, int32_t percent,
-                    SummaryMethod method, std::vector<std::u16string>* lines);
+// Analyses `text` once with the dictionary at `dictionaryPath` and selects
+// from that analysis for the system summary and, when `withLead`, the lead.
+// Returns false when the dictionary could not be loaded (the run still goes
+// on, as the engine's own run does).
+bool ExtractSummaries(SummarizerEngine& engine, const std::u16string& dictionaryPath,
+                      std::u16string_view text, int32_t percent, bool withLead,
+                      ExtractedSummaries* summaries);
 
 }  // namespace vellumtrace
 

@@ -1,61 +1,45 @@
 // Grading: important words ranked by frequency, sentence grades as
 // rank-weighted counts of the important words they hold, and the title.
-#include <algorithm>
-#include <memory>
-#include <unordered_map>
-#include <unordered_set>
+#include "grading/grading.h"
 
-#include "engine/summarizer_engine.h"
+#include <algorithm>
+
+#include "dictionary/compiled_dictionary.h"
 #include "grading/rank_weight.h"
 
 namespace vellumtrace {
 
-void SummarizerEngine::Grade() {
-  BuildWordList();
-  BuildImportantWords();
-  SortImportantWords();
-  GradeSentences();
-  BuildTitle();
-}
-
-void SummarizerEngine::BuildImportantWords() {
-  const std::unordered_set<std::u16string> excluded(m_grader_tc.begin(),
-                                                    m_grader_tc.end());
-  for (const auto& entry : m_wordList) {
-    if (excluded.contains(entry->stem)) continue;
-    m_importantWords.push_back(std::make_unique<WordEntry>(*entry));
+void GradeArticle(const Article& article, const CompiledDictionary& dictionary,
+                  Grading& grading) {
+  const size_t stems = article.stems.Size();
+  for (StemTable::Id id = 0; id < stems; ++id) {
+    if (!dictionary.IsGraderTerm(article.stems.Text(id))) grading.importantWords.push_back(id);
   }
-}
-
-void SummarizerEngine::SortImportantWords() {
   // Stable: among equally frequent words the earlier one ranks first.
-  std::stable_sort(m_importantWords.begin(), m_importantWords.end(),
-                   [](const auto& a, const auto& b) { return a->count > b->count; });
-}
+  std::stable_sort(grading.importantWords.begin(), grading.importantWords.end(),
+                   [&article](StemTable::Id a, StemTable::Id b) {
+                     return article.stemCounts[a] > article.stemCounts[b];
+                   });
 
-void SummarizerEngine::GradeSentences() {
-  // Stems are unique among the important words, so each stem maps to the
-  // one product it adds per occurrence.
-  std::unordered_map<std::u16string_view, int64_t> contribution;
-  contribution.reserve(m_importantWords.size());
+  // Each important stem adds one product per occurrence; others add none.
+  std::vector<int64_t> contribution(stems, 0);
   int64_t rank = 0;
-  for (const auto& entry : m_importantWords) {
-    ++rank;
-    contribution.emplace(entry->stem, RankWeight(rank) * entry->count);
+  for (const StemTable::Id id : grading.importantWords) {
+    contribution[id] = RankWeight(++rank) * article.stemCounts[id];
   }
-  for (const auto& sentence : m_sentences) {
-    for (const auto& word : sentence->words) {
-      const auto found = contribution.find(StemWord(word->word));
-      if (found != contribution.end()) sentence->grade += found->second;
+  grading.grades.reserve(article.sentences.size());
+  for (const SentenceSpan& sentence : article.sentences) {
+    int64_t grade = 0;
+    for (size_t w = sentence.firstWord; w < sentence.firstWord + sentence.wordCount; ++w) {
+      grade += contribution[article.words[w].stem];
     }
+    grading.grades.push_back(grade);
   }
-}
 
-void SummarizerEngine::BuildTitle() {
-  const size_t n = std::min(kTitleWords, m_importantWords.size());
-  for (size_t i = 0; i < n; ++i) {
-    m_title += m_importantWords[i]->word;
-    m_title += u',';
+  const size_t titleWords = std::min(kTitleWords, grading.importantWords.size());
+  for (size_t i = 0; i < titleWords; ++i) {
+    grading.title += article.EntryWord(grading.importantWords[i]);
+    grading.title += u',';
   }
 }
 

@@ -1,28 +1,44 @@
 // Ranking, sentence grades, title and selection on hand-made articles.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "engine/summarizer_engine.h"
+#include "analysis/article.h"
+#include "dictionary/compiled_dictionary.h"
+#include "grading/grading.h"
 #include "grading/rank_weight.h"
-#include "tests/support/recording_services.h"
+#include "grading/selection.h"
 
 namespace vellumtrace {
 namespace {
 
-std::unique_ptr<WordEntry> Entry(std::u16string stem, int64_t count) {
-  auto e = std::make_unique<WordEntry>();
-  e->word = stem;
-  e->stem = std::move(stem);
-  e->count = count;
-  return e;
+struct Graded {
+  Article article;
+  Grading grading;
+};
+
+// The article and grading of `text`, with "." ending sentences.
+std::unique_ptr<Graded> Grade(std::u16string text, RuleList graderTerms) {
+  LanguageDictionary lists;
+  lists.m_linebreak = {u"."};
+  lists.m_grader_tc = std::move(graderTerms);
+  const CompiledDictionary dictionary(std::move(lists));
+  auto graded = std::make_unique<Graded>();
+  graded->article.text = std::move(text);
+  AnalyseText(graded->article, dictionary);
+  GradeArticle(graded->article, dictionary, graded->grading);
+  return graded;
 }
 
-Sentence& AddSentence(SummarizerEngine& engine, std::vector<std::u16string> words) {
-  Sentence& s = engine.NewSentence();
-  for (auto& w : words) s.AddWord(std::move(w));
-  return s;
+std::vector<std::pair<std::u16string, int64_t>> Ranked(const Graded& g) {
+  std::vector<std::pair<std::u16string, int64_t>> ranked;
+  for (const StemTable::Id id : g.grading.importantWords) {
+    ranked.emplace_back(g.article.stems.Text(id), g.article.stemCounts[id]);
+  }
+  return ranked;
 }
 
 TEST(Grading, RankWeights) {
@@ -34,69 +50,50 @@ TEST(Grading, RankWeights) {
 }
 
 TEST(Grading, WorkedExampleGivesSeventeen) {
-  testing::RecordingPlatform platform;
-  SummarizerEngine engine(platform.Services());
-  const int64_t counts[] = {5, 4, 4, 2, 2, 1};
-  const char16_t* stems[] = {u"r1", u"r2", u"r3", u"r4", u"r5", u"r6"};
-  for (int i = 0; i < 6; ++i) engine.m_importantWords.push_back(Entry(stems[i], counts[i]));
-  Sentence& s = AddSentence(engine, {u"r2", u"r6", u"r2", u"nothing"});
-  Sentence& empty = AddSentence(engine, {u"none"});
-  engine.GradeSentences();
-  EXPECT_EQ(s.grade, 17);
-  EXPECT_EQ(empty.grade, 0);
+  // Counts r1 5, r2 4, r3 4, r4 2, r5 2, r6 1; r2 ranks 2nd (weight 2) and
+  // r6 6th (weight 1): 2*4 twice, plus 1*1.
+  const auto g = Grade(u"r2 r6 r2 nothing. r1 r1 r1 r1 r1 r2 r2 r3 r3 r3 r3 r4 r4 r5 r5",
+                       {u"nothing.", u" "});
+  EXPECT_EQ(Ranked(*g), (std::vector<std::pair<std::u16string, int64_t>>{
+                            {u"r1", 5}, {u"r2", 4}, {u"r3", 4}, {u"r4", 2}, {u"r5", 2}, {u"r6", 1}}));
+  ASSERT_EQ(g->grading.grades.size(), 2u);
+  EXPECT_EQ(g->grading.grades[0], 17);
+  EXPECT_EQ(g->grading.grades[1], 5 * 3 * 5 + 2 * 4 * 2 + 2 * 4 * 4 + 2 * 2 * 2 + 1 * 2 * 2);
+  const auto none = Grade(u"none", {u"none", u" "});
+  EXPECT_EQ(none->grading.grades, std::vector<int64_t>{0});
 }
 
 TEST(Grading, ImportantWordsSortTitleAndExclusion) {
-  testing::RecordingPlatform platform;
-  SummarizerEngine engine(platform.Services());
-  engine.m_grader_tc = {u"the", u"a"};
   // b and c tie at 2: b came first, so b ranks 2nd.
-  engine.SetText(u"the x b c the b c x x a y z w");
-  engine.SplitText();
-  engine.Grade();
-  std::vector<std::pair<std::u16string, int64_t>> ranked;
-  for (const auto& e : engine.m_importantWords) ranked.emplace_back(e->stem, e->count);
-  EXPECT_EQ(ranked, (std::vector<std::pair<std::u16string, int64_t>>{
-                        {u"x", 3}, {u"b", 2}, {u"c", 2}, {u"y", 1}, {u"z", 1},
-                        {u"w", 1}, {u" ", 1}}));
-  EXPECT_EQ(engine.m_title, u"x,b,c,y,z,");
+  const auto g = Grade(u"the x b c the b c x x a y z w", {u"the", u"a"});
+  EXPECT_EQ(Ranked(*g), (std::vector<std::pair<std::u16string, int64_t>>{
+                            {u"x", 3}, {u"b", 2}, {u"c", 2}, {u"y", 1}, {u"z", 1},
+                            {u"w", 1}, {u" ", 1}}));
+  EXPECT_EQ(g->grading.title, u"x,b,c,y,z,");
   // x: 3*3 three times; b, c: 2*2 twice each; y: 2*1; z, w, " ": 1*1.
-  EXPECT_EQ(engine.m_sentences[0]->grade, 27 + 8 + 8 + 2 + 1 + 1 + 1);
-  // Word-list entries are copied, not shared.
-  EXPECT_NE(engine.m_importantWords[0].get(), engine.m_wordList[1].get());
+  EXPECT_EQ(g->grading.grades[0], 27 + 8 + 8 + 2 + 1 + 1 + 1);
 }
 
 TEST(Grading, TitleOfFewOrNoImportantWords) {
-  testing::RecordingPlatform platform;
-  SummarizerEngine engine(platform.Services());
-  engine.m_grader_tc = {u" "};
-  engine.SetText(u"p q p r");
-  engine.SplitText();
-  engine.Grade();
-  EXPECT_EQ(engine.m_title, u"p,q,r,");
-
-  SummarizerEngine none(platform.Services());
-  none.m_grader_tc = {u"p", u" "};
-  none.SetText(u"p p");
-  none.SplitText();
-  none.Grade();
-  EXPECT_TRUE(none.m_importantWords.empty());
-  EXPECT_EQ(none.m_title, u"");
-  EXPECT_EQ(none.m_sentences[0]->grade, 0);
+  const auto few = Grade(u"p q p r", {u" "});
+  EXPECT_EQ(few->grading.title, u"p,q,r,");
+  const auto none = Grade(u"p p", {u"p", u" "});
+  EXPECT_TRUE(none->grading.importantWords.empty());
+  EXPECT_EQ(none->grading.title, u"");
+  EXPECT_EQ(none->grading.grades[0], 0);
 }
 
-std::vector<int> Select(std::vector<std::pair<int64_t, int>> gradesAndCounts, int percent) {
-  testing::RecordingPlatform platform;
-  SummarizerEngine engine(platform.Services());
+std::vector<int> Select(std::vector<std::pair<int64_t, int>> gradesAndCounts, int percent,
+                        SelectionOrder order = SelectionOrder::kGraded) {
+  Article article;
+  std::vector<int64_t> grades;
   for (const auto& [grade, count] : gradesAndCounts) {
-    Sentence& s = engine.NewSentence();
-    for (int i = 0; i < count; ++i) s.AddWord(u"w");
-    s.grade = grade;
+    article.sentences.push_back({article.words.size(), static_cast<size_t>(count)});
+    article.words.resize(article.words.size() + count);
+    grades.push_back(grade);
   }
-  engine.SelectByPercentage(percent);
-  std::vector<int> selected;
-  for (const auto& s : engine.m_sentences) selected.push_back(s->selected);
-  return selected;
+  const Selection selection = SelectByPercentage(article, grades, percent, order);
+  return std::vector<int>(selection.begin(), selection.end());
 }
 
 TEST(Selection, BestGradeFirstUntilTheShareIsCovered) {
@@ -120,6 +117,9 @@ TEST(Selection, BestGradeFirstUntilTheShareIsCovered) {
   for (const Case& c : cases) {
     EXPECT_EQ(Select(c.sentences, c.percent), c.expected) << c.name;
   }
+  // The lead order ignores the grades.
+  EXPECT_EQ(Select({{5, 3}, {9, 3}, {9, 4}}, 50, SelectionOrder::kLead),
+            (std::vector<int>{1, 1, 0}));
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #include "library/engine_adapter.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "text/utf_codec.h"
 #include "dictionary/backends/libxml2_reader.h"
+#include "dictionary/dictionary_cache.h"
+#include "dictionary/dictionary_loader.h"
 #include "engine/alert.h"
 #include "engine/debug_output.h"
 #include "engine/engine_services.h"
@@ -92,24 +92,19 @@ struct Platform {
 Result<std::shared_ptr<const Dictionary::Impl>> LoadDictionary(const std::string& path) {
   auto impl = std::make_shared<Dictionary::Impl>();
   impl->path = path;
-  Utf8Error where;
-  if (!DecodeUtf8(path, &impl->enginePath, &where)) {
+  std::u16string enginePath;
+  if (!DecodeUtf8(path, &enginePath, nullptr)) {
     return Status(StatusCode::kInvalidArgument, "the dictionary path is not valid UTF-8");
   }
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), ec)) {
-    return Status(StatusCode::kDictionaryUnavailable, "no dictionary file at " + path);
-  }
-  // A run on an empty text reads the whole dictionary and alerts on
-  // anything the engine cannot use.
-  Platform platform(nullptr);
-  SummarizerEngine engine(platform.Services(&platform.nullDebug));
-  engine.m_dictionaryPath = impl->enginePath;
-  engine.RunSummary(u"", 20);
-  if (platform.alert.shown() > 0) {
+  Libxml2Reader reader;
+  SilentDiagnostic diagnostic;
+  DictionaryLoad load = vellumtrace::LoadDictionary(enginePath, reader, diagnostic,
+                                                    DictionaryCache::Process());
+  if (!load.Loaded()) {
     return Status(StatusCode::kDictionaryUnavailable,
-                  "cannot use the dictionary " + path + ": " + platform.alert.lastText());
+                  "cannot use the dictionary " + path + ": " + EncodeUtf8(load.reason));
   }
+  impl->compiled = std::move(load.dictionary);
   return std::shared_ptr<const Dictionary::Impl>(std::move(impl));
 }
 
@@ -118,24 +113,24 @@ Status Run(const Dictionary::Impl& dictionary, std::u16string_view text, int per
   Platform platform(&options);
   CallbackDebugOutput debug(options);
   SummarizerEngine engine(platform.Services(&debug));
-  engine.m_dictionaryPath = dictionary.enginePath;
-  engine.m_htmlOutput = html ? 1 : 0;
-  result->output = engine.RunSummary(text, percent);
+  engine.SetDictionary(dictionary.compiled);
+  engine.SetOutputStyle(html ? OutputStyle::kHtml : OutputStyle::kPlainText);
+  result->output = engine.RunSummary(std::u16string(text), percent);
   if (debug.IsEnabled()) debug.Flush(true);
-  if (platform.alert.shown() > 0) {
-    return Status(StatusCode::kDictionaryUnavailable,
-                  "cannot use the dictionary " + dictionary.path + ": " +
-                      platform.alert.lastText());
-  }
+
+  const SummaryRun& run = engine.LastRun();
+  const Article& article = run.article;
   result->sentences.clear();
-  result->sentences.reserve(engine.m_sentences.size());
-  for (const auto& sentence : engine.m_sentences) {
-    result->sentences.push_back({sentence->words.size(), sentence->grade, sentence->selected != 0});
+  result->sentences.reserve(article.sentences.size());
+  for (size_t i = 0; i < article.sentences.size(); ++i) {
+    result->sentences.push_back({article.sentences[i].wordCount, run.grading.grades[i],
+                                 i < run.selection.size() && run.selection[i] != 0});
   }
   result->keywords.clear();
-  result->keywords.reserve(engine.m_importantWords.size());
-  for (const auto& entry : engine.m_importantWords) {
-    result->keywords.push_back({entry->word, entry->stem, entry->count});
+  result->keywords.reserve(run.grading.importantWords.size());
+  for (const StemTable::Id id : run.grading.importantWords) {
+    result->keywords.push_back({std::u16string(article.EntryWord(id)),
+                                std::u16string(article.stems.Text(id)), article.stemCounts[id]});
   }
   result->titleWordCount = std::min(kTitleWords, result->keywords.size());
   return Status();

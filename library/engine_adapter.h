@@ -12,16 +12,17 @@
 #include <string_view>
 #include <vector>
 
+#include "dictionary/compiled_dictionary.h"
 #include "vellumtrace/dictionary.h"
 #include "vellumtrace/options.h"
 #include "vellumtrace/status.h"
 
 namespace vellumtrace {
 
-// What a Dictionary holds: today the file the engine reads on every run.
+// What a Dictionary holds: the file's compiled contents, read once.
 struct Dictionary::Impl {
   std::string path;
-  std::u16string enginePath;
+  std::shared_ptr<const CompiledDictionary> compiled;
 };
 
 namespace adapter {
@@ -47,11 +48,11 @@ struct RunResult {
   size_t titleWordCount = 0;
 };
 
-// Checks that the engine can use the dictionary at `path` (UTF-8).
+// Reads and compiles the dictionary at `path` (UTF-8), through the
+// process's cache of compiled dictionaries.
 Result<std::shared_ptr<const Dictionary::Impl>> LoadDictionary(const std::string& path);
 
-// One run over `text` (already cut at its NUL). Fails with
-// kDictionaryUnavailable when the run raised the alert.
+// One run over `text` (already cut at its NUL) with the loaded dictionary.
 Status Run(const Dictionary::Impl& dictionary, std::u16string_view text, int percent,
            bool html, const Options& options, RunResult* result);
 

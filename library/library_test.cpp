@@ -109,18 +109,31 @@ TEST(Library, BadInputIsAnErrorValueWithItsPlace) {
             StatusCode::kDictionaryUnavailable);
 }
 
-TEST(Library, ADictionaryRemovedAfterLoadingAlertsAndFails) {
+// A loaded dictionary is its contents, not its file: removing or editing
+// the file afterwards changes nothing for it.
+TEST(Library, ADictionaryOutlivesItsFile) {
   const fs::path copy = fs::temp_directory_path() / "vellumtrace_library_test_en.xml";
   fs::copy_file(fs::path(English().path()), copy, fs::copy_options::overwrite_existing);
   auto dictionary = Dictionary::Load(copy.string());
   ASSERT_TRUE(dictionary.ok());
+  const std::string text = "Bees sleep. Bees fly far. Rain falls.";
+  auto before = Summarize(*dictionary, text);
+  ASSERT_TRUE(before.ok());
   fs::remove(copy);
   int alerts = 0;
   Options options;
   options.on_alert = [&](std::string_view, std::string_view) { ++alerts; };
-  auto summary = Summarize(*dictionary, "Some text. More text.", options);
-  EXPECT_EQ(summary.status().code(), StatusCode::kDictionaryUnavailable);
-  EXPECT_EQ(alerts, 1);
+  auto after = Summarize(*dictionary, text, options);
+  ASSERT_TRUE(after.ok()) << after.status().message();
+  EXPECT_EQ(after->text, before->text);
+  EXPECT_EQ(alerts, 0);
+  // A malformed file is refused with the reason.
+  testing::WriteFile(copy, "<dictionary><linebreak>");
+  auto broken = Dictionary::Load(copy.string());
+  EXPECT_EQ(broken.status().code(), StatusCode::kDictionaryUnavailable);
+  EXPECT_NE(broken.status().message().find("not well-formed"), std::string::npos)
+      << broken.status().message();
+  fs::remove(copy);
 }
 
 TEST(Library, JsonCarriesTheTextFormAndTheRunsFindings) {

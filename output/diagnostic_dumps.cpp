@@ -1,52 +1,51 @@
 // The article and summary dumps: one debug-output call per fragment.
+#include "output/diagnostic_dumps.h"
+
 #include <string>
 
 #include "engine/debug_output.h"
-#include "engine/summarizer_engine.h"
 #include "output/dump_fragments.h"
 
 namespace vellumtrace {
 
 namespace {
 
-void DumpEntry(DebugOutput& out, const WordEntry& entry) {
+void DumpEntry(DebugOutput& out, const Article& article, StemTable::Id id) {
   out.Write(dump::kEntryWordLabel);
-  out.Write(entry.word);
+  out.Write(article.EntryWord(id));
   out.Write(dump::kEntryStemLabel);
-  out.Write(entry.stem);
+  out.Write(article.stems.Text(id));
   out.Write(dump::kEntryCountLabel);
-  const std::string digits = std::to_string(entry.count);
+  const std::string digits = std::to_string(article.stemCounts[id]);
   out.Write(std::u16string(digits.begin(), digits.end()));
 }
 
 }  // namespace
 
-void Sentence::DumpSentence(DebugOutput& out) const {
-  out.Write(dump::kSentenceHeader);
-  for (const auto& word : words) {
-    out.Write(dump::kSentenceWordPrefix);
-    out.Write(word->word);
-  }
-}
-
-void SummarizerEngine::DumpArticle() {
-  DebugOutput& out = Debug();
+void DumpArticle(const Article& article, DebugOutput& out) {
   if (!out.IsEnabled()) return;
   out.Write(dump::kArticleHeader);
-  for (const auto& sentence : m_sentences) sentence->DumpSentence(out);
+  for (const SentenceSpan& sentence : article.sentences) {
+    out.Write(dump::kSentenceHeader);
+    for (size_t w = sentence.firstWord; w < sentence.firstWord + sentence.wordCount; ++w) {
+      out.Write(dump::kSentenceWordPrefix);
+      out.Write(article.Word(w));
+    }
+  }
   out.Write(dump::kWordListHeader);
-  for (const auto& entry : m_wordList) DumpEntry(out, *entry);
+  const auto stems = static_cast<StemTable::Id>(article.stems.Size());
+  for (StemTable::Id id = 0; id < stems; ++id) DumpEntry(out, article, id);
 }
 
-void SummarizerEngine::DumpSummary() {
-  DebugOutput& out = Debug();
+void DumpSummary(const Article& article, const Grading& grading, std::u16string_view result,
+                 DebugOutput& out) {
   if (!out.IsEnabled()) return;
   out.Write(dump::kTitleHeader);
-  out.Write(m_title);
+  out.Write(grading.title);
   out.Write(dump::kOutputHeader);
-  out.Write(m_output);
+  out.Write(result);
   out.Write(dump::kImportantWordsHeader);
-  for (const auto& entry : m_importantWords) DumpEntry(out, *entry);
+  for (const StemTable::Id id : grading.importantWords) DumpEntry(out, article, id);
 }
 
 }  // namespace vellumtrace

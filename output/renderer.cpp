@@ -1,44 +1,64 @@
-// Rendering. HTML: the whole text, one sentence per line, the selected ones
-// highlighted, every word followed by one space. Plain text: the selected
-// sentences' words, each followed by one space, in text order.
-#include "engine/summarizer_engine.h"
+// Rendering into one buffer, reserved for the whole result up front.
 #include "output/html_escape.h"
 #include "output/html_fragments.h"
+#include "output/render.h"
 
 namespace vellumtrace {
 
-std::u16string SummarizerEngine::RenderSentenceHtml(
-    const Sentence& sentence) const {
-  std::u16string out(sentence.selected != 0 ? html::kSelectedOpener
-                                            : html::kPlainOpener);
-  for (const auto& word : sentence.words) {
-    AppendHtmlEscaped(out, word->word);
+namespace {
+
+// The units of a sentence's words and their separators.
+size_t SentenceUnits(const Article& article, const SentenceSpan& sentence) {
+  size_t units = sentence.wordCount;
+  for (size_t w = sentence.firstWord; w < sentence.firstWord + sentence.wordCount; ++w) {
+    units += article.Word(w).size();
+  }
+  return units;
+}
+
+}  // namespace
+
+void AppendSentenceWords(const Article& article, size_t sentence, std::u16string& out) {
+  const SentenceSpan& span = article.sentences[sentence];
+  for (size_t w = span.firstWord; w < span.firstWord + span.wordCount; ++w) {
+    out += article.Word(w);
     out += html::kWordSeparator;
   }
-  out += html::kSentenceCloser;
-  return out;
 }
 
-void SummarizerEngine::RenderHtml() {
-  m_output.assign(html::kDocumentHead);
-  m_output += html::kGeneratorComment;
-  m_output += html::kTitleOpener;
-  AppendHtmlEscaped(m_output, m_title);
-  m_output += html::kTitleCloser;
-  for (const auto& sentence : m_sentences) {
-    m_output += RenderSentenceHtml(*sentence);
+void RenderPlainText(const Article& article, const Selection& selection, std::u16string& out) {
+  size_t units = 0;
+  for (size_t s = 0; s < article.sentences.size(); ++s) {
+    if (selection[s] != 0) units += SentenceUnits(article, article.sentences[s]);
   }
-  m_output += html::kDocumentEnd;
+  out.reserve(out.size() + units);
+  for (size_t s = 0; s < article.sentences.size(); ++s) {
+    if (selection[s] != 0) AppendSentenceWords(article, s, out);
+  }
 }
 
-void SummarizerEngine::RenderPlainText() {
-  for (const auto& sentence : m_sentences) {
-    if (sentence->selected == 0) continue;
-    for (const auto& word : sentence->words) {
-      m_output += word->word;
-      m_output += html::kWordSeparator;
+void RenderHtml(const Article& article, const Selection& selection, std::u16string_view title,
+                std::u16string& out) {
+  // Escapes only lengthen the text a little; one reserve covers the rest.
+  out.reserve(out.size() + article.text.size() + article.words.size() + title.size() +
+              article.sentences.size() * (html::kSelectedOpener.size() +
+                                          html::kSentenceCloser.size()) +
+              512);
+  out += html::kDocumentHead;
+  out += html::kGeneratorComment;
+  out += html::kTitleOpener;
+  AppendHtmlEscaped(out, title);
+  out += html::kTitleCloser;
+  for (size_t s = 0; s < article.sentences.size(); ++s) {
+    out += selection[s] != 0 ? html::kSelectedOpener : html::kPlainOpener;
+    const SentenceSpan& span = article.sentences[s];
+    for (size_t w = span.firstWord; w < span.firstWord + span.wordCount; ++w) {
+      AppendHtmlEscaped(out, article.Word(w));
+      out += html::kWordSeparator;
     }
+    out += html::kSentenceCloser;
   }
+  out += html::kDocumentEnd;
 }
 
 }  // namespace vellumtrace

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "text/utf_codec.h"
-#include "engine/summarizer_engine.h"
+#include "analysis/article.h"
+#include "dictionary/compiled_dictionary.h"
+#include "dictionary/dictionary_loader.h"
 #include "tests/support/recording_services.h"
 #include "tests/support/test_paths.h"
 
@@ -161,55 +163,49 @@ std::string Lines(const std::vector<std::u16string>& sentences) {
   return lines;
 }
 
-std::vector<std::u16string> SplitSentences(const SummarizerEngine& engine) {
+std::vector<std::u16string> SplitSentences(const Article& article) {
   std::vector<std::u16string> sentences;
-  for (const auto& sentence : engine.m_sentences) {
+  for (const SentenceSpan& sentence : article.sentences) {
     std::u16string joined;
-    for (const auto& word : sentence->words) {
-      if (word->word == u" ") continue;  // closes every split
+    for (size_t w = sentence.firstWord; w < sentence.firstWord + sentence.wordCount; ++w) {
+      if (w + 1 == article.words.size()) continue;  // the space that closes every split
       if (!joined.empty()) joined += u' ';
-      joined += word->word;
+      joined += article.Word(w);
     }
     if (!joined.empty()) sentences.push_back(joined);
   }
   return sentences;
 }
 
-bool IsGraderTerm(const SummarizerEngine& engine, const std::u16string& stem) {
-  for (const auto& term : engine.m_grader_tc) {
-    if (term == stem) return true;
-  }
-  return false;
-}
-
 TEST(Dictionaries, EachLanguageLoadsSplitsAndStems) {
   for (const LanguageCase& c : Cases()) {
     SCOPED_TRACE(c.code);
     testing::RecordingPlatform platform;
-    SummarizerEngine engine(platform.Services());
     const std::u16string path = testing::U16Path(
         testing::SourceDir() / "dic" / (std::string(c.code) + ".xml"));
-    engine.ResetRun();
-    engine.SetText(c.text);
-    if (engine.LoadDictionary(path) != 1) {
-      ADD_FAILURE() << "cannot load " << EncodeUtf8(path);
+    const DictionaryLoad load = ReadDictionaryFile(path, platform.reader, platform.diagnostic);
+    if (!load.Loaded()) {
+      ADD_FAILURE() << "cannot load " << EncodeUtf8(path) << ": " << EncodeUtf8(load.reason);
       continue;
     }
-    EXPECT_TRUE(platform.alert.shown.empty());
+    const CompiledDictionary& dictionary = *load.dictionary;
     EXPECT_EQ(platform.diagnostic.written, "");
-    EXPECT_GE(engine.m_grader_tc.size(), 100u);
+    EXPECT_GE(dictionary.Lists().m_grader_tc.size(), 100u);
+    // Real dictionaries stay far below the growth limit.
+    EXPECT_LT(dictionary.RuleGrowth(), kMaxRuleGrowth / 8);
 
-    engine.SplitText();
-    EXPECT_EQ(Lines(SplitSentences(engine)), Lines(c.sentences));
+    Article article;
+    article.text = c.text;
+    AnalyseText(article, dictionary);
+    EXPECT_EQ(Lines(SplitSentences(article)), Lines(c.sentences));
 
     for (const auto& [word, stem] : c.stems) {
-      EXPECT_EQ(EncodeUtf8(engine.StemWord(word)), EncodeUtf8(stem))
+      EXPECT_EQ(EncodeUtf8(dictionary.Stem(word)), EncodeUtf8(stem))
           << "word " << EncodeUtf8(word);
     }
     for (const std::u16string& word : c.stopwords) {
-      EXPECT_TRUE(IsGraderTerm(engine, engine.StemWord(word)))
-          << "word " << EncodeUtf8(word) << ", stem "
-          << EncodeUtf8(engine.StemWord(word));
+      EXPECT_TRUE(dictionary.IsGraderTerm(dictionary.Stem(word)))
+          << "word " << EncodeUtf8(word) << ", stem " << EncodeUtf8(dictionary.Stem(word));
     }
   }
 }

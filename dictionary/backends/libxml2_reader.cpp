@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -375,22 +377,38 @@ std::unique_ptr<XmlNode> Libxml2NodeList::GetItem(int32_t index) {
 
 // ---- Loading ----------------------------------------------------------------
 
+std::u16string Ascii(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
+
+std::u16string Number(long long n) { return Ascii(std::to_string(n)); }
+
+
 // The file is opened here rather than by libxml2, which would also take
 // "-" for standard input, URLs, and compressed files.
 class InputFile {
  public:
   explicit InputFile(const char* path)
-      : m_fd(open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) {}
+      : m_fd(open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)),
+        m_openError(m_fd < 0 ? errno : 0) {}
   ~InputFile() {
     if (m_fd >= 0) close(m_fd);
   }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // A regular file (not a directory, FIFO or device), and its size.
-  bool IsRegular(uint64_t* size) const {
+  // A regular file (not a directory, FIFO or device), and its size; else
+  // the reason why not.
+  bool IsRegular(uint64_t* size, std::u16string* reason) const {
     struct stat status {};
-    if (m_fd < 0 || fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (m_fd < 0) {
+      *reason = m_openError == ENOENT || m_openError == ENOTDIR
+                    ? u"not found"
+                    : u"cannot be opened: " + Ascii(std::strerror(m_openError));
+      return false;
+    }
+    if (fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+      *reason = u"not a regular file";
       return false;
     }
     *size = static_cast<uint64_t>(status.st_size);
@@ -412,6 +430,7 @@ class InputFile {
 
  private:
   int m_fd;
+  int m_openError;
 };
 
 void IgnoreMessage(void* /*context*/, const char* /*format*/, ...) {}
@@ -467,26 +486,44 @@ bool HasUndecodedTail(const xmlParserCtxt& context) {
          input->buf->raw != nullptr && xmlBufUse(input->buf->raw) > 0;
 }
 
+// Where the parser stopped, from its last error.
+std::u16string NotWellFormed(const xmlParserCtxt& context) {
+  const xmlError& error = context.lastError;
+  if (error.line <= 0) return u"not well-formed";
+  std::u16string reason = u"not well-formed at line " + Number(error.line);
+  if (error.int2 > 0) reason += u", column " + Number(error.int2);
+  return reason;
+}
+
 class Libxml2Document final : public XmlDocument {
  public:
   LoadResult Load(const std::u16string& path) override;
+  std::u16string FailureReason() const override { return m_failure; }
   bool GetElementsByTagName(const std::u16string& name,
                             std::unique_ptr<XmlNodeList>* elements) override;
 
  private:
+  LoadResult Fail(std::u16string reason) {
+    m_failure = std::move(reason);
+    return LoadResult::kNotLoaded;
+  }
+
   Tree m_tree;
+  std::u16string m_failure;
 };
 
 XmlDocument::LoadResult Libxml2Document::Load(const std::u16string& path) {
   m_tree.reset();
+  m_failure.clear();
   std::string file_name;
   if (path.empty() || !ToUtf8(path, &file_name) ||
       file_name.find('\0') != std::string::npos) {
-    return LoadResult::kNotLoaded;
+    return Fail(u"not found (no file can have this name)");
   }
   InputFile file(file_name.c_str());
   uint64_t file_size = 0;
-  if (!file.IsRegular(&file_size)) return LoadResult::kNotLoaded;
+  std::u16string reason;
+  if (!file.IsRegular(&file_size, &reason)) return Fail(std::move(reason));
 
   std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(
       xmlNewParserCtxt());
@@ -510,14 +547,20 @@ XmlDocument::LoadResult Libxml2Document::Load(const std::u16string& path) {
   // libxml2 keeps a document with namespace errors; the platform DOM does
   // not, so neither does this reader.
   if (doc == nullptr || capture_failed || !context->wellFormed ||
-      !context->nsWellFormed || xmlDocGetRootElement(doc.get()) == nullptr ||
-      HasUndecodedTail(*context)) {
-    return LoadResult::kNotLoaded;
+      !context->nsWellFormed || xmlDocGetRootElement(doc.get()) == nullptr) {
+    if (file_size == 0) return Fail(u"not well-formed: the file is empty");
+    return Fail(NotWellFormed(*context));
+  }
+  if (HasUndecodedTail(*context)) {
+    return Fail(u"not well-formed: bytes at the end of the file do not decode");
   }
   const uint64_t limit = file_size > (kUnbounded - kMaxExpansion) / 2
                              ? kUnbounded
                              : 2 * file_size + kMaxExpansion;
-  if (ExpandedSize().Of(doc->children) > limit) return LoadResult::kNotLoaded;
+  if (ExpandedSize().Of(doc->children) > limit) {
+    return Fail(u"over a limit: its entities expand to more than twice the file size plus " +
+                Number(static_cast<long long>(kMaxExpansion)) + u" nodes and bytes");
+  }
 
   m_tree = Tree(doc.release(), DocDeleter());
   return LoadResult::kLoaded;
@@ -554,6 +597,28 @@ Libxml2Reader::Libxml2Reader() { xmlInitParser(); }
 
 std::unique_ptr<XmlDocument> Libxml2Reader::CreateDocument() {
   return std::unique_ptr<XmlDocument>(new (std::nothrow) Libxml2Document());
+}
+
+bool Libxml2Reader::Identify(const std::u16string& path, FileIdentity* identity) {
+  std::string file_name;
+  struct stat status {};
+  if (path.empty() || !ToUtf8(path, &file_name) || file_name.find('\0') != std::string::npos ||
+      stat(file_name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    return false;
+  }
+  identity->device = static_cast<uint64_t>(status.st_dev);
+  identity->file = static_cast<uint64_t>(status.st_ino);
+  identity->size = static_cast<uint64_t>(status.st_size);
+  constexpr int64_t kNanos = 1000 * 1000 * 1000;
+  identity->modified = static_cast<int64_t>(status.st_mtim.tv_sec) * kNanos + status.st_mtim.tv_nsec;
+  // File times advance by clock ticks: a version younger than two seconds
+  // could be followed, within its tick, by a same-sized edit that keeps the
+  // time, so it is not trusted yet.
+  struct timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const int64_t age = static_cast<int64_t>(now.tv_sec) * kNanos + now.tv_nsec - identity->modified;
+  identity->settled = age > 2 * kNanos;
+  return true;
 }
 
 }  // namespace vellumtrace

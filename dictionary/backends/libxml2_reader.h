@@ -15,6 +15,7 @@ class Libxml2Reader final : public XmlReader {
  public:
   Libxml2Reader();
   std::unique_ptr<XmlDocument> CreateDocument() override;
+  bool Identify(const std::u16string& path, FileIdentity* identity) override;
 };
 
 }  // namespace vellumtrace

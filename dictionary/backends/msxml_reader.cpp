@@ -1,9 +1,11 @@
 #include "dictionary/backends/msxml_reader.h"
 
 #include <msxml2.h>
+#include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -185,6 +187,29 @@ bool Configure(IXMLDOMDocument& document) {
 }
 
 }  // namespace
+
+bool MsxmlReader::Identify(const std::u16string& path, FileIdentity* identity) {
+  if (path.empty() || path.find(u'\0') != std::u16string::npos) return false;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(reinterpret_cast<const wchar_t*>(path.c_str()), GetFileExInfoStandard,
+                            &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  const auto join = [](DWORD high, DWORD low) {
+    return (static_cast<uint64_t>(high) << 32) | static_cast<uint64_t>(low);
+  };
+  identity->size = join(data.nFileSizeHigh, data.nFileSizeLow);
+  const uint64_t written = join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  identity->modified = static_cast<int64_t>(written);
+  // Write times advance by clock ticks: a version younger than two seconds
+  // (in 100 ns units) is not trusted yet.
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t current = join(now.dwHighDateTime, now.dwLowDateTime);
+  identity->settled = current > written && current - written > 2ULL * 10 * 1000 * 1000;
+  return true;
+}
 
 std::unique_ptr<XmlDocument> MsxmlReader::CreateDocument() {
   auto apartment = std::make_shared<ComApartment>();

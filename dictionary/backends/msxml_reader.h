@@ -13,6 +13,9 @@ namespace vellumtrace {
 class MsxmlReader final : public XmlReader {
  public:
   std::unique_ptr<XmlDocument> CreateDocument() override;
+  // Size and last write time of the file; no file index (that would need a
+  // handle to the file on every run).
+  bool Identify(const std::u16string& path, FileIdentity* identity) override;
 };
 
 }  // namespace vellumtrace

@@ -13,6 +13,15 @@
 
 namespace vellumtrace::testing {
 
+// Counts the fragments it is given while it says it is disabled: a run
+// must give it none.
+class DisabledCountingOutput final : public DebugOutput {
+ public:
+  void Write(std::u16string_view) override { ++writes; }
+  bool IsEnabled() const override { return false; }
+  size_t writes = 0;
+};
+
 // Keeps every fragment, in order.
 class RecordingDebugOutput final : public DebugOutput {
  public:
@@ -30,7 +39,9 @@ class RecordingAlert final : public Alert {
   void Show(std::u16string_view text, std::u16string_view caption) override {
     shown.emplace_back(text, caption);
   }
+  void ShowDetail(std::u16string_view detail) override { details.emplace_back(detail); }
   std::vector<std::pair<std::u16string, std::u16string>> shown;
+  std::vector<std::u16string> details;
 };
 
 class RecordingDiagnostic final : public Diagnostic {

@@ -1,0 +1,52 @@
+#ifndef VELLUMTRACE_ENGINE_HASH_TABLE_H_
+#define VELLUMTRACE_ENGINE_HASH_TABLE_H_
+
+// The hash tables of the engine: Abseil's open-addressing tables where the
+// build has Abseil (Linux), the standard ones elsewhere (the Windows
+// component, whose texts are small). Both take the same calls.
+#include <cstddef>
+#include <string_view>
+
+#if VELLUMTRACE_HAVE_ABSL
+#include <absl/container/flat_hash_map.h>
+#include <absl/container/flat_hash_set.h>
+#include <absl/hash/hash.h>
+#include <absl/strings/string_view.h>
+#else
+#include <functional>
+#include <unordered_map>
+#include <unordered_set>
+#endif
+
+namespace vellumtrace {
+
+// The hash of UTF-16 text: Abseil's over the code units' bytes (measured
+// against XXH3 in bench/, see bench/README.md).
+struct U16Hash {
+  size_t operator()(std::u16string_view text) const {
+#if VELLUMTRACE_HAVE_ABSL
+    // absl::string_view, not std::string_view: where the two differ, only
+    // the former has Abseil's own hash (the other falls back to std::hash).
+    return absl::Hash<absl::string_view>{}(absl::string_view(
+        reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)));
+#else
+    return std::hash<std::u16string_view>{}(text);
+#endif
+  }
+};
+
+#if VELLUMTRACE_HAVE_ABSL
+template <typename K, typename V, typename H = absl::Hash<K>>
+using HashMap = absl::flat_hash_map<K, V, H>;
+template <typename K, typename H = absl::Hash<K>>
+using HashSet = absl::flat_hash_set<K, H>;
+#else
+template <typename K, typename V, typename H = std::hash<K>>
+using HashMap = std::unordered_map<K, V, H>;
+template <typename K, typename H = std::hash<K>>
+using HashSet = std::unordered_set<K, H>;
+#endif
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_ENGINE_HASH_TABLE_H_
