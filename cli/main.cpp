@@ -18,11 +18,13 @@
 #include <string>
 #include <utility>
 
+#include "cli/batch_command.h"
 #include "cli/evaluate_command.h"
 #include "cli/exit_status.h"
 #include "cli/linux_platform.h"
 #include "cli/option_values.h"
 #include "cli/stream_debug_output.h"
+#include "cli/summarize_options.h"
 #include "engine/summarizer_engine.h"
 #include "engine/text_bounds.h"
 #include "text/utf8_file.h"
@@ -35,30 +37,9 @@
 namespace vellumtrace {
 namespace {
 
-struct SummarizeOptions {
-  std::string input;
-  std::string dictionary;
-  std::string language = "en";
-  std::string percent = "20";  // decimal: any number of digits clamps
-  std::string format = "text";
-  std::string debugOutput;
-  std::string maxLength = std::to_string(kMaxTextLength);
-};
-
 int Fail(int status, const std::string& message) {
   std::fprintf(stderr, "vellumtrace: %s\n", message.c_str());
   return status;
-}
-
-// A value that passed kDecimal; too many digits saturate.
-size_t DecimalValue(const std::string& digits) {
-  size_t value = 0;
-  for (char digit : digits) {
-    const size_t next = value * 10 + static_cast<size_t>(digit - '0');
-    if (value > SIZE_MAX / 10 || next < value * 10) return SIZE_MAX;
-    value = next;
-  }
-  return value;
 }
 
 bool IsLanguageCode(const std::string& code) {
@@ -105,8 +86,9 @@ bool DumpClobbersARead(const SummarizeOptions& options, const std::string& dicti
     *what = "the dictionary";
     return true;
   }
-  const bool fromStdin = options.input.empty() || options.input == "-";
-  if ((fromStdin ? ::fstat(STDIN_FILENO, &read) : ::stat(options.input.c_str(), &read)) == 0 &&
+  const std::string input = options.inputs.empty() ? "-" : options.inputs.front();
+  const bool fromStdin = input == "-";
+  if ((fromStdin ? ::fstat(STDIN_FILENO, &read) : ::stat(input.c_str(), &read)) == 0 &&
       SameFile(dump, read)) {
     *what = "the input";
     return true;
@@ -119,9 +101,17 @@ int Summarize(const SummarizeOptions& options) {
     return Fail(kExitUsage, "--language takes a language code such as 'en', not a path "
                             "(use --dictionary for a file): '" + options.language + "'");
   }
+  if (IsBatchRun(options)) {
+    LinuxPlatform platform;
+    SummarizerEngine engine(platform.Services());
+    std::string dictionary, error;
+    if (!ConfigureEngine(engine, options, &dictionary, &error)) return Fail(kExitUsage, error);
+    return RunBatchCommand(options, dictionary);
+  }
   std::u16string text;
   std::string error;
-  switch (ReadUtf8File(options.input, DecimalValue(options.maxLength), &text, &error)) {
+  const std::string input = options.inputs.empty() ? "-" : options.inputs.front();
+  switch (ReadUtf8File(input, DecimalValue(options.maxLength), &text, &error)) {
     case TextFileStatus::kRead:
       break;
     case TextFileStatus::kTooLong:
@@ -173,10 +163,13 @@ int Summarize(const SummarizeOptions& options) {
 int Main(int argc, char** argv) {
   CLI::App app{"Vellumtrace: an extractive summarizer. Reads UTF-8 text from FILE or "
                "standard input and writes the best sentences (or an HTML page with "
-               "them highlighted) to standard output."};
+               "them highlighted, or JSON) to standard output. With several FILEs or "
+               "folders: each result into --output-dir, or JSON Lines with --format json."};
   app.set_version_flag("--version", std::string("vellumtrace ") + VELLUMTRACE_VERSION);
   SummarizeOptions options;
-  app.add_option("file", options.input, "Text to summarise (UTF-8); '-' or none: standard input");
+  app.add_option("file", options.inputs,
+                 "Texts to summarise (UTF-8); a folder stands for its files; '-' or none: "
+                 "standard input");
   auto* dictionary = app.add_option("--dictionary", options.dictionary,
                                     "Dictionary file to use instead of a language")
                          ->check(kNonEmpty);
@@ -190,11 +183,18 @@ int Main(int argc, char** argv) {
       ->type_name("N")
       ->capture_default_str();
   app.add_option("--format", options.format, "Result form")
-      ->check(CLI::IsMember({"text", "html"}))
+      ->check(CLI::IsMember({"text", "html", "json"}))
       ->capture_default_str();
   app.add_option("--debug-output", options.debugOutput,
                  "Write the diagnostic dumps (UTF-8) to PATH; '-' for standard error")
       ->check(kNonEmpty);
+  app.add_option("--output-dir", options.outputDir,
+                 "Write each FILE's result to DIR/<name>.<txt|html|json>")
+      ->check(kNonEmpty)
+      ->type_name("DIR");
+  app.add_option("--jobs", options.jobs, "Threads for several files (default: every core)")
+      ->check(kDecimal)
+      ->type_name("N");
   app.add_option("--max-length", options.maxLength,
                  "Longest text accepted, in UTF-16 code units; 0 lifts the bound")
       ->check(kDecimal)

@@ -58,7 +58,8 @@ std::string RenderJson(const Summary& summary, const std::string& plainText) {
     json["keywords"].push_back({{"word", k.word}, {"stem", k.stem}, {"count", k.count}});
   }
   json["title"] = summary.title;
-  return json.dump(2) + "\n";
+  // One line, so that several results make JSON Lines.
+  return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 Result<Summary> SummarizeOrThrow(const Dictionary& dictionary, std::string_view input,

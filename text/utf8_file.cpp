@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "text/utf_codec.h"
 
@@ -51,7 +52,7 @@ std::string Place(const Utf8Error& where) {
 }  // namespace
 
 TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16string* text,
-                            std::string* error) {
+                            std::string* error, std::string* bytesRead) {
   const bool fromStdin = path.empty() || path == "-";
   const std::string name = fromStdin ? "standard input" : path;
   constexpr size_t kNoCap = std::numeric_limits<size_t>::max();
@@ -108,6 +109,7 @@ TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16st
              " UTF-16 code units long, over the bound of " + std::to_string(maxUnits);
     return TextFileStatus::kTooLong;
   }
+  if (bytesRead) *bytesRead = std::move(bytes);
   return TextFileStatus::kRead;
 }
 
