@@ -20,9 +20,9 @@
 
 #include "cli/evaluate_command.h"
 #include "cli/exit_status.h"
-#include "cli/linux_platform.h"
+#include "platform/linux/linux_platform.h"
 #include "cli/option_values.h"
-#include "cli/stream_debug_output.h"
+#include "platform/linux/stream_debug_output.h"
 #include "engine/summarizer_engine.h"
 #include "engine/text_bounds.h"
 #include "text/utf8_file.h"
