@@ -18,18 +18,18 @@
 #include <vector>
 
 #include "analysis/tokenizer.h"
-#include "cli/installed_module_locator.h"
-#include "dictionary/backends/libxml2_reader.h"
-#include "engine/alert.h"
-#include "engine/debug_output.h"
-#include "engine/summarizer_engine.h"
-#include "text/utf_codec.h"
 #include "dictionary/dictionary_cache.h"
 #include "dictionary/dictionary_loader.h"
+#include "engine/alert.h"
+#include "engine/debug_output.h"
 #include "engine/hash_table.h"
+#include "engine/summarizer_engine.h"
 #include "grading/grading.h"
 #include "grading/selection.h"
 #include "output/render.h"
+#include "platform/linux/installed_module_locator.h"
+#include "platform/linux/libxml2_reader.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace {
 namespace {

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "cli/exit_status.h"
-#include "cli/linux_platform.h"
 #include "cli/option_values.h"
-#include "text/utf_codec.h"
+#include "cli/progress_bar.h"
 #include "engine/summarizer_engine.h"
 #include "evaluation/evaluation_corpus.h"
 #include "evaluation/evaluation_report.h"
 #include "evaluation/evaluation_run.h"
-#include "cli/progress_bar.h"
+#include "platform/linux/linux_platform.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace {
 namespace {

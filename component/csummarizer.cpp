@@ -6,9 +6,9 @@
 
 #include "component/server_module.h"
 #include "component/type_info_cache.h"
-#include "dictionary/backends/bstr_text.h"
-#include "dictionary/backends/com_ptr.h"
 #include "engine/text_bounds.h"
+#include "platform/windows/bstr_text.h"
+#include "platform/windows/com_ptr.h"
 
 namespace vellumtrace {
 namespace {

@@ -8,8 +8,8 @@
 #include "component/registrar.h"
 #include "component/resource_ids.h"
 #include "component/server_module.h"
-#include "dictionary/backends/com_apartment.h"
-#include "dictionary/backends/com_ptr.h"
+#include "platform/windows/com_apartment.h"
+#include "platform/windows/com_ptr.h"
 
 namespace vellumtrace {
 namespace {

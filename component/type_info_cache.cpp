@@ -8,8 +8,8 @@
 
 #include "component/server_module.h"
 #include "component/vellumtrace_idl.h"
-#include "dictionary/backends/bstr_text.h"
-#include "dictionary/backends/com_ptr.h"
+#include "platform/windows/bstr_text.h"
+#include "platform/windows/com_ptr.h"
 
 namespace vellumtrace {
 namespace {

@@ -4,8 +4,8 @@
 #include "component/message_box_alert.h"
 #include "component/registry_module_locator.h"
 #include "component/windows_debug_output.h"
-#include "dictionary/backends/msxml_reader.h"
 #include "engine/engine_services.h"
+#include "platform/windows/msxml_reader.h"
 
 namespace vellumtrace {
 

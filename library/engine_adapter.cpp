@@ -4,8 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "text/utf_codec.h"
-#include "dictionary/backends/libxml2_reader.h"
 #include "dictionary/dictionary_cache.h"
 #include "dictionary/dictionary_loader.h"
 #include "engine/alert.h"
@@ -14,6 +12,8 @@
 #include "engine/module_locator.h"
 #include "engine/summarizer_engine.h"
 #include "grading/rank_weight.h"
+#include "platform/linux/libxml2_reader.h"
+#include "text/utf_codec.h"
 
 namespace vellumtrace::adapter {
 namespace {

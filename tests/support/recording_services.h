@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "dictionary/backends/libxml2_reader.h"
 #include "engine/alert.h"
 #include "engine/debug_output.h"
 #include "engine/engine_services.h"
 #include "engine/module_locator.h"
+#include "platform/linux/libxml2_reader.h"
 
 namespace vellumtrace::testing {
 

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "component/vellumtrace_idl.h"
-#include "dictionary/backends/com_ptr.h"
+#include "platform/windows/com_ptr.h"
 #include "tests/wine/clients/debug_output_reader.h"
 #include "tests/wine/clients/message_box_watcher.h"
 

@@ -1,4 +1,4 @@
-#include "cli/stream_debug_output.h"
+#include "platform/linux/stream_debug_output.h"
 
 #include "text/utf_codec.h"
 

@@ -1,4 +1,4 @@
-#include "dictionary/backends/libxml2_reader.h"
+#include "platform/linux/libxml2_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

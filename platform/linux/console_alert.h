@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_CLI_CONSOLE_ALERT_H_
-#define VELLUMTRACE_CLI_CONSOLE_ALERT_H_
+#ifndef VELLUMTRACE_PLATFORM_LINUX_CONSOLE_ALERT_H_
+#define VELLUMTRACE_PLATFORM_LINUX_CONSOLE_ALERT_H_
 
 #include <cstdio>
 #include <string>
@@ -38,4 +38,4 @@ class StreamDiagnostic final : public Diagnostic {
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_CLI_CONSOLE_ALERT_H_
+#endif  // VELLUMTRACE_PLATFORM_LINUX_CONSOLE_ALERT_H_

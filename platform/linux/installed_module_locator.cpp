@@ -1,4 +1,4 @@
-#include "cli/installed_module_locator.h"
+#include "platform/linux/installed_module_locator.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_CLI_STREAM_DEBUG_OUTPUT_H_
-#define VELLUMTRACE_CLI_STREAM_DEBUG_OUTPUT_H_
+#ifndef VELLUMTRACE_PLATFORM_LINUX_STREAM_DEBUG_OUTPUT_H_
+#define VELLUMTRACE_PLATFORM_LINUX_STREAM_DEBUG_OUTPUT_H_
 
 #include <cstdio>
 #include <string>
@@ -32,4 +32,4 @@ class StreamDebugOutput final : public DebugOutput {
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_CLI_STREAM_DEBUG_OUTPUT_H_
+#endif  // VELLUMTRACE_PLATFORM_LINUX_STREAM_DEBUG_OUTPUT_H_

@@ -1,13 +1,13 @@
-#ifndef VELLUMTRACE_CLI_LINUX_PLATFORM_H_
-#define VELLUMTRACE_CLI_LINUX_PLATFORM_H_
+#ifndef VELLUMTRACE_PLATFORM_LINUX_LINUX_PLATFORM_H_
+#define VELLUMTRACE_PLATFORM_LINUX_LINUX_PLATFORM_H_
 
 #include <cstdio>
 
-#include "cli/console_alert.h"
-#include "cli/installed_module_locator.h"
-#include "dictionary/backends/libxml2_reader.h"
 #include "engine/debug_output.h"
 #include "engine/engine_services.h"
+#include "platform/linux/console_alert.h"
+#include "platform/linux/installed_module_locator.h"
+#include "platform/linux/libxml2_reader.h"
 
 namespace vellumtrace {
 
@@ -38,4 +38,4 @@ class LinuxPlatform {
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_CLI_LINUX_PLATFORM_H_
+#endif  // VELLUMTRACE_PLATFORM_LINUX_LINUX_PLATFORM_H_

@@ -1,7 +1,6 @@
-#include "dictionary/backends/libxml2_reader.h"
+#include "platform/linux/libxml2_reader.h"
 
 #include <fcntl.h>
-#include <libxml/entities.h>
 #include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -14,72 +13,41 @@
 #include <ctime>
 #include <cstdint>
 #include <limits>
-#include <new>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "platform/linux/libxml2_node_text.h"
+#include "platform/linux/libxml2_tree.h"
 #include "text/utf_codec.h"
 
+// The loading half of the reader: the file, the parse, its errors and the
+// limit on entity expansion. How nodes and texts are produced from the
+// loaded tree is in libxml2_node_text.cpp.
 namespace vellumtrace {
 namespace {
 
-// The parsed tree, shared by its document and by every list and node taken
-// from it, so that none of them can outlive it.
-using Tree = std::shared_ptr<xmlDoc>;
+using libxml2::AsView;
+using libxml2::ChildCursor;
+using libxml2::ContentOf;
+using libxml2::EntityOf;
+using libxml2::Tree;
 
 // Entity references share one copy of their content in the tree, but every
-// walk below expands them, so a few nested entities could stand for billions
-// of nodes. Expanded, a document may weigh (nodes plus bytes of text) at
-// most twice its file size plus this much.
+// walk of the tree expands them, so a few nested entities could stand for
+// billions of nodes. Expanded, a document may weigh (nodes plus bytes of
+// text) at most twice its file size plus this much.
 constexpr uint64_t kMaxExpansion = uint64_t{1} << 24;
 constexpr uint64_t kUnbounded = std::numeric_limits<uint64_t>::max();
 
 // No entity substitution by the parser: it would fetch external entities.
-// Internal entities are expanded by the walks below instead.
+// Internal entities are expanded by the walks over the tree instead
+// (ChildCursor).
 constexpr int kParseOptions =
     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
-// ---- Text helpers (libxml2 hands out UTF-8) --------------------------------
-
-bool IsXmlSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool IsSpaceOnly(std::string_view text) {
-  for (char c : text) {
-    if (!IsXmlSpace(c)) return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsXmlSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string_view AsView(const xmlChar* text) {
-  return text == nullptr
-             ? std::string_view()
-             : std::string_view(reinterpret_cast<const char*>(text));
-}
-
-// The characters of a text, CDATA, comment or PI node; other node kinds
-// (a DTD node among them) do not even share the content field.
-std::string_view ContentOf(const xmlNode* node) {
-  switch (node->type) {
-    case XML_TEXT_NODE:
-    case XML_CDATA_SECTION_NODE:
-    case XML_COMMENT_NODE:
-    case XML_PI_NODE:
-      return AsView(node->content);
-    default:
-      return {};
-  }
-}
 
 // Fails on an unpaired surrogate, which no file name or XML name can hold.
 bool ToUtf8(std::u16string_view in, std::string* out) {
@@ -87,56 +55,7 @@ bool ToUtf8(std::u16string_view in, std::string* out) {
   return AppendUtf8(*out, in, LoneSurrogate::kRefuse);
 }
 
-// Strict: libxml2 only hands out valid UTF-8, so anything else is a fault
-// to report rather than to paper over.
-bool ToUtf16(std::string_view in, std::u16string* out) {
-  return DecodeUtf8(in, out, nullptr);
-}
-
-// ---- Walking the tree -------------------------------------------------------
-
-// The entity an entity reference stands for, when it stands for any content:
-// only internal general entities do. External ones are never loaded, and a
-// reference to an undeclared entity has none.
-const xmlEntity* EntityOf(const xmlNode* reference) {
-  const xmlNode* declaration = reference->children;
-  if (declaration == nullptr || declaration->type != XML_ENTITY_DECL) {
-    return nullptr;
-  }
-  const auto* entity = reinterpret_cast<const xmlEntity*>(declaration);
-  return entity->etype == XML_INTERNAL_GENERAL_ENTITY ? entity : nullptr;
-}
-
-// Steps through the children of a node in order, reading the content of each
-// entity reference as if it were written in its place. Relies on Load having
-// refused entity loops.
-class ChildCursor {
- public:
-  explicit ChildCursor(xmlNode* first) : m_next(first) {}
-
-  // The next child (never an entity reference), or null after the last.
-  xmlNode* Next() {
-    for (;;) {
-      if (m_next == nullptr) {
-        if (m_resume.empty()) return nullptr;
-        m_next = m_resume.back();
-        m_resume.pop_back();
-        continue;
-      }
-      xmlNode* node = m_next;
-      m_next = node->next;
-      if (node->type != XML_ENTITY_REF_NODE) return node;
-      const xmlEntity* entity = EntityOf(node);
-      if (entity == nullptr || entity->children == nullptr) continue;
-      m_resume.push_back(m_next);
-      m_next = entity->children;
-    }
-  }
-
- private:
-  xmlNode* m_next;
-  std::vector<xmlNode*> m_resume;  // where to go on after each open entity
-};
+// ---- Entities ---------------------------------------------------------------
 
 // Measures a tree with every entity reference expanded, in nodes plus bytes
 // of text, measuring each entity once; an entity loop measures as unbounded.
@@ -179,95 +98,7 @@ class ExpandedSize {
   std::unordered_map<const xmlEntity*, uint64_t> m_sizes;
 };
 
-// Gathers the text of an element from its descendants' text runs and CDATA
-// sections, following the rules stated in XmlNode.
-class ElementText {
- public:
-  void AddText(std::string_view text) { m_run.append(text); }
-
-  // Anything but text (an element boundary, a comment, a PI, CDATA) ends
-  // the current text run.
-  void EndRun() {
-    if (m_run.empty()) return;
-    if (IsSpaceOnly(m_run)) {
-      m_gap = true;
-    } else {
-      AddPiece(m_run, /*is_text=*/true);
-    }
-    m_run.clear();
-  }
-
-  void AddCData(std::string_view text) {
-    EndRun();
-    AddPiece(text, /*is_text=*/false);
-  }
-
-  std::string Finish() {
-    EndRun();
-    size_t begin = 0;
-    size_t end = m_text.size();
-    // A text piece holds more than white space, so trimming stays inside
-    // the edge piece; CDATA at an edge keeps its white space.
-    if (m_first_is_text) {
-      while (begin < end && IsXmlSpace(m_text[begin])) ++begin;
-    }
-    if (m_last_is_text) {
-      while (end > begin && IsXmlSpace(m_text[end - 1])) --end;
-    }
-    return m_text.substr(begin, end - begin);
-  }
-
- private:
-  void AddPiece(std::string_view piece, bool is_text) {
-    if (piece.empty()) return;
-    if (m_text.empty()) {
-      m_first_is_text = is_text;
-    } else if (m_gap) {
-      m_text.push_back(' ');
-    }
-    m_text.append(piece);
-    m_last_is_text = is_text;
-    m_gap = false;
-  }
-
-  std::string m_run;
-  std::string m_text;
-  bool m_gap =
-      false;  // a white-space-only run was dropped since the last piece
-  bool m_first_is_text = false;
-  bool m_last_is_text = false;
-};
-
-std::string TextOfElement(xmlNode* element) {
-  ElementText text;
-  std::vector<ChildCursor> open;
-  open.emplace_back(element->children);
-  while (!open.empty()) {
-    xmlNode* node = open.back().Next();
-    if (node == nullptr) {
-      open.pop_back();
-      text.EndRun();
-      continue;
-    }
-    switch (node->type) {
-      case XML_TEXT_NODE:
-        text.AddText(ContentOf(node));
-        break;
-      case XML_CDATA_SECTION_NODE:
-        text.AddCData(ContentOf(node));
-        break;
-      case XML_ELEMENT_NODE:
-        text.EndRun();
-        open.emplace_back(node->children);
-        break;
-      default:  // comments and PIs add nothing but split text runs
-        text.EndRun();
-        break;
-    }
-  }
-  return text.Finish();
-}
-
+// An element's name as written, prefix included.
 bool HasQualifiedName(const xmlNode* element, std::string_view name) {
   const std::string_view local = AsView(element->name);
   if (element->ns == nullptr || element->ns->prefix == nullptr) {
@@ -277,102 +108,6 @@ bool HasQualifiedName(const xmlNode* element, std::string_view name) {
   return name.size() == prefix.size() + 1 + local.size() &&
          name.starts_with(prefix) && name[prefix.size()] == ':' &&
          name.ends_with(local);
-}
-
-// ---- Lists and nodes --------------------------------------------------------
-
-// One node of a list: an element (its text is gathered on demand) or a
-// finished text (a trimmed text run, CDATA, a comment or a PI).
-struct Item {
-  xmlNode* element = nullptr;
-  std::string text;
-};
-
-// The child nodes of an element as the platform DOM without preserved
-// white space shows them.
-std::vector<Item> ItemsOf(xmlNode* element) {
-  std::vector<Item> items;
-  std::string run;
-  ChildCursor children(element->children);
-  for (;;) {
-    xmlNode* node = children.Next();
-    if (node != nullptr && node->type == XML_TEXT_NODE) {
-      run.append(ContentOf(node));
-      continue;
-    }
-    if (!IsSpaceOnly(run))
-      items.push_back(Item{nullptr, std::string(Trim(run))});
-    run.clear();
-    if (node == nullptr) break;
-    switch (node->type) {
-      case XML_ELEMENT_NODE:
-        items.push_back(Item{node, {}});
-        break;
-      case XML_CDATA_SECTION_NODE:
-      case XML_COMMENT_NODE:
-      case XML_PI_NODE:
-        items.push_back(Item{nullptr, std::string(ContentOf(node))});
-        break;
-      default:
-        break;
-    }
-  }
-  return items;
-}
-
-class Libxml2NodeList final : public XmlNodeList {
- public:
-  Libxml2NodeList(Tree tree, std::vector<Item> items)
-      : m_tree(std::move(tree)), m_items(std::move(items)) {}
-
-  bool GetLength(int32_t* length) override {
-    if (length == nullptr || m_items.size() > static_cast<size_t>(INT32_MAX)) {
-      return false;
-    }
-    *length = static_cast<int32_t>(m_items.size());
-    return true;
-  }
-
-  void Reset() override {}
-
-  std::unique_ptr<XmlNode> GetItem(int32_t index) override;
-
- private:
-  Tree m_tree;
-  std::vector<Item> m_items;
-};
-
-class Libxml2Node final : public XmlNode {
- public:
-  Libxml2Node(Tree tree, Item item)
-      : m_tree(std::move(tree)), m_item(std::move(item)) {}
-
-  bool GetChildNodes(std::unique_ptr<XmlNodeList>* children) override {
-    if (children == nullptr) return false;
-    std::vector<Item> items;
-    if (m_item.element != nullptr) items = ItemsOf(m_item.element);
-    children->reset(new (std::nothrow)
-                        Libxml2NodeList(m_tree, std::move(items)));
-    return *children != nullptr;
-  }
-
-  bool GetText(std::u16string* text) override {
-    if (text == nullptr) return false;
-    if (m_item.element != nullptr) {
-      return ToUtf16(TextOfElement(m_item.element), text);
-    }
-    return ToUtf16(m_item.text, text);
-  }
-
- private:
-  Tree m_tree;
-  Item m_item;
-};
-
-std::unique_ptr<XmlNode> Libxml2NodeList::GetItem(int32_t index) {
-  if (index < 0 || static_cast<size_t>(index) >= m_items.size()) return nullptr;
-  return std::unique_ptr<XmlNode>(new (std::nothrow)
-                                      Libxml2Node(m_tree, m_items[index]));
 }
 
 // ---- Loading ----------------------------------------------------------------
@@ -569,7 +304,7 @@ XmlDocument::LoadResult Libxml2Document::Load(const std::u16string& path) {
 bool Libxml2Document::GetElementsByTagName(
     const std::u16string& name, std::unique_ptr<XmlNodeList>* elements) {
   if (elements == nullptr) return false;
-  std::vector<Item> found;
+  std::vector<xmlNode*> found;
   std::string wanted;
   // Before a load there are no elements; a name with an unpaired surrogate
   // matches none.
@@ -583,12 +318,12 @@ bool Libxml2Document::GetElementsByTagName(
         continue;
       }
       if (node->type != XML_ELEMENT_NODE) continue;
-      if (HasQualifiedName(node, wanted)) found.push_back(Item{node, {}});
+      if (HasQualifiedName(node, wanted)) found.push_back(node);
       open.emplace_back(node->children);
     }
   }
-  elements->reset(new (std::nothrow) Libxml2NodeList(m_tree, std::move(found)));
-  return *elements != nullptr;
+  *elements = libxml2::ElementList(m_tree, found);
+  return true;
 }
 
 }  // namespace
@@ -596,7 +331,7 @@ bool Libxml2Document::GetElementsByTagName(
 Libxml2Reader::Libxml2Reader() { xmlInitParser(); }
 
 std::unique_ptr<XmlDocument> Libxml2Reader::CreateDocument() {
-  return std::unique_ptr<XmlDocument>(new (std::nothrow) Libxml2Document());
+  return std::make_unique<Libxml2Document>();
 }
 
 bool Libxml2Reader::Identify(const std::u16string& path, FileIdentity* identity) {

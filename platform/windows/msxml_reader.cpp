@@ -1,4 +1,4 @@
-#include "dictionary/backends/msxml_reader.h"
+#include "platform/windows/msxml_reader.h"
 
 #include <msxml2.h>
 #include <windows.h>
@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "dictionary/backends/bstr_text.h"
-#include "dictionary/backends/com_apartment.h"
-#include "dictionary/backends/com_ptr.h"
+#include "platform/windows/bstr_text.h"
+#include "platform/windows/com_apartment.h"
+#include "platform/windows/com_ptr.h"
 
 namespace vellumtrace {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/console_alert.h"
+#include "platform/linux/console_alert.h"
 
 #include <unistd.h>
 
