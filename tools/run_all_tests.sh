@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: the Linux build (warnings as errors), the
-# sanitizer build, and the Windows component under Wine.
+# sanitizer builds, the Windows component under Wine, and a short run of
+# every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh --win32
@@ -21,4 +22,14 @@ if [[ -x tests/wine/run.sh ]]; then
   cmake --preset win32 -DVELLUMTRACE_WERROR=ON >/dev/null
   cmake --build --preset win32 -j"$jobs"
   tests/wine/run.sh
+fi
+
+echo "== ThreadSanitizer: threads summarising at once"
+cmake --preset tsan -DVELLUMTRACE_WERROR=ON >/dev/null
+cmake --build --preset tsan -j"$jobs" --target vellumtrace_concurrency_tests
+ctest --preset tsan
+
+if command -v clang++-14 >/dev/null; then
+  echo "== Fuzz smoke (60 s per target)"
+  tools/run_fuzz.sh 60
 fi
