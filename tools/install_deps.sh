@@ -7,7 +7,9 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(cmake g++ make pkg-config libxml2-dev libxml2-utils libcli11-dev libicu-dev
-          libgtest-dev googletest libbenchmark-dev ca-certificates)
+          libgtest-dev googletest libbenchmark-dev ca-certificates python3
+          # the HTML result in a real browser; the fuzz targets
+          chromium clang-14 libclang-rt-14-dev llvm-14)
 if [[ "${1:-}" == "--win32" ]]; then
   # The 64-bit cross compiler and wine64 run the component tests where the
   # kernel cannot run 32-bit programs.

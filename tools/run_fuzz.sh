@@ -35,6 +35,10 @@ for target in "${targets[@]}"; do
   artifacts="build-fuzz/artifacts/$target"
   mkdir -p "$corpus" "$artifacts"
   cp "$scratch/seeds/$target"/* "$corpus/"
+  # Inputs that once failed run first, every time.
+  if compgen -G "fuzz/regressions/$target/*" >/dev/null; then
+    cp fuzz/regressions/"$target"/* "$corpus/"
+  fi
   # shellcheck disable=SC2086
   if ! nice -n 10 "build-fuzz/bin/${target}_fuzzer" ${flags[$target]} ${FUZZ_FLAGS:-} \
       -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/" \
