@@ -36,6 +36,17 @@ for i in "${!languages[@]}"; do
     done
   done
 done
+# Texts at the length bound, which mutations alone reach slowly: the
+# samples over and over, with a fixed and with a golden dictionary.
+long_text() {
+  local once all=""
+  once=$(cat samples/bees.txt samples/lighthouse.txt)
+  for _ in $(seq 24); do all+="$once "; done
+  printf '%s' "${all:0:49999}"
+}
+{ byte 5; byte 21; long_text; } > "$out/summary_run/long_en_text"
+{ byte 33; byte 41; cat tests/golden/stemming_and_grading/dictionary.xml; printf '\xff'
+  long_text; } > "$out/summary_run/long_golden_dictionary"
 
 # utf8_codec: real texts and the edges of the table of well-formed bytes.
 cp samples/*.txt "$out/utf8_codec/"

@@ -12,7 +12,7 @@ shift || true
 targets=("$@")
 [[ ${#targets[@]} -eq 0 ]] && targets=(dictionary_loader summary_run utf8_codec rouge)
 
-cmake --preset fuzz >/dev/null
+cmake --preset fuzz -DVELLUMTRACE_WERROR=ON >/dev/null
 cmake --build --preset fuzz -j"$(nproc)"
 
 scratch=$(mktemp -d)
