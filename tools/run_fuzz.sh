@@ -47,8 +47,8 @@ for target in "${targets[@]}"; do
     echo "!! $target failed; the input is in $artifacts/" >&2
     status=1
   else
-    grep -E '^#[0-9]+' "$scratch/$target.log" | tail -n 1 || true
-    grep -E '^(Done|stat::peak_rss_mb)' "$scratch/$target.log" || true
+    grep -aE '^#[0-9]+' "$scratch/$target.log" | tail -n 1 || true
+    grep -aE '^(Done|stat::peak_rss_mb)' "$scratch/$target.log" || true
   fi
 done
 exit "$status"
