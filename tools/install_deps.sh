@@ -9,7 +9,9 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(cmake g++ make pkg-config libxml2-dev libxml2-utils libcli11-dev libicu-dev
           libgtest-dev googletest libbenchmark-dev ca-certificates
           nlohmann-json3-dev pybind11-dev python3-dev python3-pytest python3-dask
-          python3-distributed help2man dpkg-dev file libabsl-dev libxxhash-dev time)
+          python3-distributed help2man dpkg-dev file libabsl-dev libxxhash-dev time
+          # the HTML result in a real browser; the fuzz targets
+          chromium clang-14 libclang-rt-14-dev llvm-14)
 if [[ "${1:-}" == "--win32" ]]; then
   # The 64-bit cross compiler and wine64 run the component tests where the
   # kernel cannot run 32-bit programs.

@@ -2,7 +2,8 @@
 # The one CI entry: sets up the machine, then runs every test: the Linux
 # build (warnings as errors) with the install and package checks, the
 # Debian package installed on this machine and removed again, the sanitizer
-# build, and the Windows component under Wine.
+# builds, the Windows component under Wine, and a short run of every fuzz
+# target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh --win32
@@ -25,3 +26,11 @@ echo "== Windows component under Wine"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"
 ctest --preset win32
+
+echo "== ThreadSanitizer: threads summarising at once"
+cmake --preset tsan -DVELLUMTRACE_WERROR=ON >/dev/null
+cmake --build --preset tsan -j"$jobs" --target vellumtrace_concurrency_tests
+ctest --preset tsan
+
+echo "== Fuzz smoke (60 s per target)"
+tools/run_fuzz.sh 60

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -328,7 +329,12 @@ bool Libxml2Document::GetElementsByTagName(
 
 }  // namespace
 
-Libxml2Reader::Libxml2Reader() { xmlInitParser(); }
+Libxml2Reader::Libxml2Reader() {
+  // libxml2 wants its one-time set-up done once, before threads parse; a
+  // reader may be the first thing a new thread makes.
+  static std::once_flag initialised;
+  std::call_once(initialised, [] { xmlInitParser(); });
+}
 
 std::unique_ptr<XmlDocument> Libxml2Reader::CreateDocument() {
   return std::make_unique<Libxml2Document>();
