@@ -6,7 +6,7 @@
 # target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install_deps.sh --win32
+tools/install_deps.sh --tests --win32
 jobs=$(nproc)
 
 echo "== Linux build and tests"
