@@ -17,11 +17,6 @@
 namespace vellumtrace {
 namespace {
 
-int Fail(int status, const std::string& message) {
-  std::fprintf(stderr, "vellumtrace: %s\n", message.c_str());
-  return status;
-}
-
 Format FormatNamed(const std::string& name) {
   if (name == "html") return Format::kHtml;
   if (name == "json") return Format::kJson;

@@ -21,7 +21,8 @@ namespace {
 
 constexpr const char* kName = "evaluate";
 
-int Fail(int status, const std::string& message) {
+// As Fail, under the subcommand's name.
+int FailEvaluate(int status, const std::string& message) {
   std::fprintf(stderr, "vellumtrace evaluate: %s\n", message.c_str());
   return status;
 }
@@ -98,14 +99,14 @@ int RunEvaluateCommand(const CLI::App& app) {
   if (IsGiven(command, "--dictionary")) {
     dictionaryLabel = OptionValue<std::string>(command, "--dictionary");
     if (!DecodeUtf8(dictionaryLabel, &settings.dictionaryPath, nullptr)) {
-      return Fail(kExitUsage, "--dictionary: the path is not valid UTF-8");
+      return FailEvaluate(kExitUsage, "--dictionary: the path is not valid UTF-8");
     }
   } else {
     const auto code = OptionValue<std::string>(command, "--language");
     std::u16string wideCode;
     if (code.empty() || code.find_first_of("/\\:") != std::string::npos ||
         !DecodeUtf8(code, &wideCode, nullptr)) {
-      return Fail(kExitUsage,
+      return FailEvaluate(kExitUsage,
                   "--language takes a language code such as 'en', not a path "
                   "(use --dictionary for a file): '" + code + "'");
     }
@@ -121,11 +122,11 @@ int RunEvaluateCommand(const CLI::App& app) {
   // sentence per document: figures that mean nothing. Refuse instead.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(dictionaryLabel, ec)) {
-    return Fail(kExitBadInput, "no dictionary file '" + dictionaryLabel + "'");
+    return FailEvaluate(kExitBadInput, "no dictionary file '" + dictionaryLabel + "'");
   }
   engine.SetDictionaryPath(settings.dictionaryPath);
   if (engine.Analyse(u"").dictionaryStatus != DictionaryStatus::kLoaded) {
-    return Fail(kExitBadInput, "the dictionary '" + dictionaryLabel +
+    return FailEvaluate(kExitBadInput, "the dictionary '" + dictionaryLabel +
                                    "' cannot be loaded (is it well-formed XML?)");
   }
 
@@ -134,7 +135,7 @@ int RunEvaluateCommand(const CLI::App& app) {
   if (!ReadEvaluationCorpus(OptionValue<std::string>(command, "--docs"),
                             OptionValue<std::string>(command, "--refs"),
                             &documents, &error)) {
-    return Fail(kExitBadInput, error);
+    return FailEvaluate(kExitBadInput, error);
   }
 
   EvaluationResult result;
@@ -144,7 +145,7 @@ int RunEvaluateCommand(const CLI::App& app) {
                            [&bar](size_t done, size_t total) { bar.Show(done, total); });
   }
   if (result.dictionaryFailed) {
-    return Fail(kExitBadInput, "the dictionary '" + dictionaryLabel +
+    return FailEvaluate(kExitBadInput, "the dictionary '" + dictionaryLabel +
                                    "' could not be loaded during the run");
   }
 
@@ -153,7 +154,7 @@ int RunEvaluateCommand(const CLI::App& app) {
                                   : FormatEvaluationTable(header, result);
   if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
       std::fflush(stdout) != 0) {
-    return Fail(kExitBadInput, "cannot write the result to standard output");
+    return FailEvaluate(kExitBadInput, "cannot write the result to standard output");
   }
   return kExitSuccess;
 }

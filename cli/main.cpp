@@ -37,11 +37,6 @@
 namespace vellumtrace {
 namespace {
 
-int Fail(int status, const std::string& message) {
-  std::fprintf(stderr, "vellumtrace: %s\n", message.c_str());
-  return status;
-}
-
 bool IsLanguageCode(const std::string& code) {
   return code.find_first_of("/\\:") == std::string::npos;
 }
