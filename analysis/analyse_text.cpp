@@ -5,9 +5,11 @@
 #include <string>
 
 #include "analysis/article.h"
+#include "analysis/text_arena.h"
 #include "analysis/tokenizer.h"
 #include "dictionary/compiled_dictionary.h"
 #include "engine/hash_table.h"
+#include "text/large_buffer.h"
 
 namespace vellumtrace {
 
@@ -31,7 +33,7 @@ class Analyser {
     m_tokens.reserve(expected);
     // At most one word per two units, plus the closing one: reserved once,
     // the pages only count as they fill, and no regrowth copies the list.
-    m_article.words.reserve(text.size() / 2 + 2);
+    ReserveLarge(m_article.words, text.size() / 2 + 2);
     m_article.stems.Reserve(expected);
     m_article.sentences.push_back({0, 0});
     size_t start = 0;
@@ -52,13 +54,14 @@ class Analyser {
 
  private:
   TokenFacts FactsOf(std::u16string_view token) {
-    // One hash per token: a new token's facts are filled in place.
-    const auto [entry, isNew] = m_tokens.try_emplace(token);
-    if (isNew) {
-      m_dictionary.Stem(token, m_scratch);
-      entry->second = {Intern(m_scratch), m_dictionary.IsSentenceBreak(token)};
-    }
-    return entry->second;
+    // Most tokens repeat, so a second hash on a new one costs little. The
+    // key is a copy in an arena, where the distinct tokens lie together
+    // rather than scattered over a text that may dwarf the caches.
+    if (const auto known = m_tokens.find(token); known != m_tokens.end()) return known->second;
+    m_dictionary.Stem(token, m_scratch);
+    const TokenFacts facts{Intern(m_scratch), m_dictionary.IsSentenceBreak(token)};
+    m_tokens.emplace(m_tokenTexts.Store(token), facts);
+    return facts;
   }
 
   StemTable::Id Intern(std::u16string_view stem) {
@@ -71,14 +74,15 @@ class Analyser {
   }
 
   void AddWord(size_t offset, StemTable::Id stem) {
-    m_article.words.push_back({offset, stem});
+    m_article.AddWord(offset, stem);
     ++m_article.sentences.back().wordCount;
     ++m_article.stemCounts[stem];
   }
 
   Article& m_article;
   const CompiledDictionary& m_dictionary;
-  HashMap<std::u16string_view, TokenFacts, U16Hash> m_tokens;
+  HashMap<std::u16string_view, TokenFacts, U16Hash, U16Equal> m_tokens;
+  TextArena m_tokenTexts;
   std::u16string m_scratch;
 };
 

@@ -14,12 +14,12 @@ namespace vellumtrace {
 
 class CompiledDictionary;
 
-// One word of the text: where its token starts in the run's text (in UTF-16
-// code units; it runs to the next white space) and the id of its stem. The
-// closing word of a split, a single space, lies outside the text: its
-// offset is the text's length.
+// One word of the text: the low 32 bits of where its token starts in the
+// run's text (in UTF-16 code units; it runs to the next white space) and
+// the id of its stem. Eight bytes, since a large text holds millions of
+// words; Article::WordOffset adds the high bits back.
 struct WordRef {
-  size_t offset = 0;
+  uint32_t offsetLow = 0;
   StemTable::Id stem = 0;
 };
 
@@ -40,10 +40,26 @@ struct Article {
   // By stem id: occurrences, and the word of the first occurrence.
   std::vector<int64_t> stemCounts;
   std::vector<size_t> stemFirstWord;
+  // For texts of 2^32 code units and more: entry k is the index of the
+  // first word that starts at or past (k + 1) * 2^32.
+  std::vector<size_t> wordsPastOffsetWraps;
 
+  // Appends a word; words come in text order. The closing word of a split,
+  // a single space, lies outside the text: its offset is the text's length.
+  void AddWord(size_t offset, StemTable::Id stem) {
+    while ((uint64_t{offset} >> 32) > wordsPastOffsetWraps.size()) {
+      wordsPastOffsetWraps.push_back(words.size());
+    }
+    words.push_back({static_cast<uint32_t>(offset), stem});
+  }
+  size_t WordOffset(size_t index) const {
+    size_t high = 0;
+    while (high < wordsPastOffsetWraps.size() && wordsPastOffsetWraps[high] <= index) ++high;
+    return static_cast<size_t>((uint64_t{high} << 32) | words[index].offsetLow);
+  }
   std::u16string_view Word(size_t index) const {
     if (index + 1 == words.size()) return u" ";
-    const size_t start = words[index].offset;
+    const size_t start = WordOffset(index);
     size_t stop = start;
     while (stop < text.size() && !IsSpaceChar(text[stop])) ++stop;
     return std::u16string_view(text).substr(start, stop - start);

@@ -3,10 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
+#include "analysis/text_arena.h"
 #include "engine/hash_table.h"
 
 namespace vellumtrace {
@@ -28,14 +28,9 @@ class StemTable {
   size_t Size() const { return m_texts.size(); }
 
  private:
-  // Chunks never move, so views into them stay valid.
-  std::u16string_view Store(std::u16string_view stem);
-
-  std::vector<std::unique_ptr<char16_t[]>> m_chunks;
-  char16_t* m_free = nullptr;
-  size_t m_left = 0;
+  TextArena m_arena;
   std::vector<std::u16string_view> m_texts;
-  HashMap<std::u16string_view, Id, U16Hash> m_ids;
+  HashMap<std::u16string_view, Id, U16Hash, U16Equal> m_ids;
 };
 
 }  // namespace vellumtrace

@@ -5,6 +5,8 @@
 // build has Abseil (Linux), the standard ones elsewhere (the Windows
 // component, whose texts are small). Both take the same calls.
 #include <cstddef>
+#include <cstring>
+#include <functional>
 #include <string_view>
 
 #if VELLUMTRACE_HAVE_ABSL
@@ -13,7 +15,6 @@
 #include <absl/hash/hash.h>
 #include <absl/strings/string_view.h>
 #else
-#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 #endif
@@ -35,16 +36,25 @@ struct U16Hash {
   }
 };
 
+// Equality of UTF-16 texts as one memory comparison (the standard traits
+// compare unit by unit, which is slower on the keys of a table).
+struct U16Equal {
+  bool operator()(std::u16string_view a, std::u16string_view b) const {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+  }
+};
+
 #if VELLUMTRACE_HAVE_ABSL
-template <typename K, typename V, typename H = absl::Hash<K>>
-using HashMap = absl::flat_hash_map<K, V, H>;
-template <typename K, typename H = absl::Hash<K>>
-using HashSet = absl::flat_hash_set<K, H>;
+template <typename K, typename V, typename H = absl::Hash<K>, typename E = std::equal_to<K>>
+using HashMap = absl::flat_hash_map<K, V, H, E>;
+template <typename K, typename H = absl::Hash<K>, typename E = std::equal_to<K>>
+using HashSet = absl::flat_hash_set<K, H, E>;
 #else
-template <typename K, typename V, typename H = std::hash<K>>
-using HashMap = std::unordered_map<K, V, H>;
-template <typename K, typename H = std::hash<K>>
-using HashSet = std::unordered_set<K, H>;
+template <typename K, typename V, typename H = std::hash<K>, typename E = std::equal_to<K>>
+using HashMap = std::unordered_map<K, V, H, E>;
+template <typename K, typename H = std::hash<K>, typename E = std::equal_to<K>>
+using HashSet = std::unordered_set<K, H, E>;
 #endif
 
 }  // namespace vellumtrace

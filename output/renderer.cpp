@@ -2,6 +2,7 @@
 #include "output/html_escape.h"
 #include "output/html_fragments.h"
 #include "output/render.h"
+#include "text/large_buffer.h"
 
 namespace vellumtrace {
 
@@ -31,7 +32,7 @@ void RenderPlainText(const Article& article, const Selection& selection, std::u1
   for (size_t s = 0; s < article.sentences.size(); ++s) {
     if (selection[s] != 0) units += SentenceUnits(article, article.sentences[s]);
   }
-  out.reserve(out.size() + units);
+  ReserveLarge(out, out.size() + units);
   for (size_t s = 0; s < article.sentences.size(); ++s) {
     if (selection[s] != 0) AppendSentenceWords(article, s, out);
   }
@@ -40,7 +41,7 @@ void RenderPlainText(const Article& article, const Selection& selection, std::u1
 void RenderHtml(const Article& article, const Selection& selection, std::u16string_view title,
                 std::u16string& out) {
   // Escapes only lengthen the text a little; one reserve covers the rest.
-  out.reserve(out.size() + article.text.size() + article.words.size() + title.size() +
+  ReserveLarge(out, out.size() + article.text.size() + article.words.size() + title.size() +
               article.sentences.size() * (html::kSelectedOpener.size() +
                                           html::kSentenceCloser.size()) +
               512);

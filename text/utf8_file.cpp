@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string_view>
 #include <utility>
 
+#include "text/large_buffer.h"
 #include "text/utf_codec.h"
 
 namespace vellumtrace {
@@ -67,6 +69,11 @@ TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16st
       *error = "cannot open " + name + ": " + std::strerror(errno);
       return TextFileStatus::kUnreadable;
     }
+    // A file's size, where it has one, sizes the buffer once; what is read
+    // still decides (the file may change meanwhile).
+    std::error_code ignored;
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    if (!ignored && size < cap) ReserveLarge(bytes, static_cast<size_t>(size) + 1);
   }
   if (!ReadBounded(fromStdin ? stdin : file.get(), cap, &bytes)) {
     *error = "cannot read " + name + ": " + std::strerror(errno);

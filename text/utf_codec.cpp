@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/large_buffer.h"
+
 namespace vellumtrace {
 
 namespace {
@@ -58,6 +60,7 @@ Utf8Error LocateByte(std::string_view bytes, size_t offset) {
 
 bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) {
   // Never more code units than bytes: size once, write through a pointer.
+  ReserveLarge(*text, bytes.size());
   text->resize(bytes.size());
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t size = bytes.size();
@@ -152,7 +155,7 @@ bool AppendUtf8(std::string& out, std::u16string_view text, LoneSurrogate policy
 
 std::string EncodeUtf8(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size() + text.size() / 4);
+  ReserveLarge(out, text.size() + text.size() / 4);
   AppendUtf8(out, text);
   return out;
 }

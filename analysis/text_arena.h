@@ -1,0 +1,31 @@
+#ifndef VELLUMTRACE_ANALYSIS_TEXT_ARENA_H_
+#define VELLUMTRACE_ANALYSIS_TEXT_ARENA_H_
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace vellumtrace {
+
+// Short texts stored side by side in chunks that never move, so views into
+// them stay valid for the arena's life, and texts stored one after another
+// lie close together in memory.
+class TextArena {
+ public:
+  std::u16string_view Store(std::u16string_view text);
+  // Gives back the units of `last`, which must be the last text stored.
+  void Unstore(std::u16string_view last) {
+    m_free -= last.size();
+    m_left += last.size();
+  }
+
+ private:
+  std::vector<std::unique_ptr<char16_t[]>> m_chunks;
+  char16_t* m_free = nullptr;
+  size_t m_left = 0;
+};
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_ANALYSIS_TEXT_ARENA_H_
