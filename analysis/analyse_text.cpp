@@ -1,40 +1,35 @@
 // Splitting, stemming and counting in one pass over the text: tokens are
-// views into the text, and each distinct token is stemmed and tested for a
-// sentence end once.
-#include <algorithm>
+// views into the text, and what the dictionary makes of each distinct
+// token comes from the memo, which learns it once.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/article.h"
-#include "analysis/text_arena.h"
+#include "analysis/token_memo.h"
 #include "analysis/tokenizer.h"
 #include "dictionary/compiled_dictionary.h"
-#include "engine/hash_table.h"
 #include "text/large_buffer.h"
 
 namespace vellumtrace {
 
 namespace {
 
-struct TokenFacts {
-  StemTable::Id stem = 0;
-  bool endsSentence = false;
-};
-
 class Analyser {
  public:
-  Analyser(Article& article, const CompiledDictionary& dictionary)
-      : m_article(article), m_dictionary(dictionary) {}
+  Analyser(Article& article, TokenMemo& memo)
+      : m_article(article), m_memo(memo), m_runStemIds(memo.RunStemIds()) {}
+
+  ~Analyser() {
+    // The scratch goes back all kAbsent, for the next run.
+    for (const TextTable::Id id : m_article.stemIds) m_runStemIds[id] = TextTable::kAbsent;
+  }
 
   void Run() {
     const std::u16string_view text = m_article.text;
-    // Distinct tokens grow ever slower than the text; a guess that saves
-    // the early rehashes of the two tables.
-    const size_t expected = std::min<size_t>(text.size() / 8 + 16, size_t{1} << 16);
-    m_tokens.reserve(expected);
     // At most one word per two units, plus the closing one: reserved once,
     // the pages only count as they fill, and no regrowth copies the list.
     ReserveLarge(m_article.words, text.size() / 2 + 2);
-    m_article.stems.Reserve(expected);
     m_article.sentences.push_back({0, 0});
     size_t start = 0;
     while (start < text.size()) {
@@ -42,54 +37,47 @@ class Analyser {
       size_t stop = start;
       while (stop < text.size() && !IsSpaceChar(text[stop])) ++stop;
       if (stop == start) break;
-      const TokenFacts facts = FactsOf(text.substr(start, stop - start));
+      const TokenFacts& facts = m_memo.FactsOf(text.substr(start, stop - start));
       AddWord(start, facts.stem);
       if (facts.endsSentence) m_article.sentences.push_back({m_article.words.size(), 0});
       start = stop;
     }
-    // Every split ends with a single-space word; later stages count it.
-    m_dictionary.Stem(u" ", m_scratch);
-    AddWord(text.size(), Intern(m_scratch));
+    // Every split ends with a single-space word; later stages count it. No
+    // token is white space, so the memo holds it apart from the text's.
+    AddWord(text.size(), m_memo.FactsOf(u" ").stem);
+    m_article.stemTexts = m_memo.Stems();
   }
 
  private:
-  TokenFacts FactsOf(std::u16string_view token) {
-    // Most tokens repeat, so a second hash on a new one costs little. The
-    // key is a copy in an arena, where the distinct tokens lie together
-    // rather than scattered over a text that may dwarf the caches.
-    if (const auto known = m_tokens.find(token); known != m_tokens.end()) return known->second;
-    m_dictionary.Stem(token, m_scratch);
-    const TokenFacts facts{Intern(m_scratch), m_dictionary.IsSentenceBreak(token)};
-    m_tokens.emplace(m_tokenTexts.Store(token), facts);
-    return facts;
-  }
-
-  StemTable::Id Intern(std::u16string_view stem) {
-    const StemTable::Id id = m_article.stems.Intern(stem);
-    if (id == m_article.stemCounts.size()) {
+  // Counts a word under the run's id of its stem; a stem new to the run
+  // takes the next id, so run ids follow first occurrence.
+  void AddWord(size_t offset, TextTable::Id memoStem) {
+    TextTable::Id& id = m_runStemIds[memoStem];
+    if (id == TextTable::kAbsent) {
+      id = static_cast<TextTable::Id>(m_article.stemIds.size());
+      m_article.stemIds.push_back(memoStem);
       m_article.stemCounts.push_back(0);
       m_article.stemFirstWord.push_back(m_article.words.size());
     }
-    return id;
-  }
-
-  void AddWord(size_t offset, StemTable::Id stem) {
-    m_article.AddWord(offset, stem);
+    m_article.AddWord(offset, id);
     ++m_article.sentences.back().wordCount;
-    ++m_article.stemCounts[stem];
+    ++m_article.stemCounts[id];
   }
 
   Article& m_article;
-  const CompiledDictionary& m_dictionary;
-  HashMap<std::u16string_view, TokenFacts, U16Hash, U16Equal> m_tokens;
-  TextArena m_tokenTexts;
-  std::u16string m_scratch;
+  TokenMemo& m_memo;
+  std::vector<TextTable::Id>& m_runStemIds;
 };
 
 }  // namespace
 
+void AnalyseText(Article& article, TokenMemo& memo) { Analyser(article, memo).Run(); }
+
 void AnalyseText(Article& article, const CompiledDictionary& dictionary) {
-  Analyser(article, dictionary).Run();
+  TokenMemo memo;
+  // Not owned: the memo lives only for this call.
+  memo.Bind(std::shared_ptr<const CompiledDictionary>(std::shared_ptr<void>(), &dictionary));
+  AnalyseText(article, memo);
 }
 
 }  // namespace vellumtrace

@@ -182,8 +182,8 @@ TEST(WordList, CountsByStemInOrderOfFirstOccurrence) {
     lists.m_linebreak = {u"."};
     const Article article = Analysed(c.text, *Rules(lists));
     std::vector<std::tuple<std::u16string, std::u16string, int64_t>> got;
-    for (StemTable::Id id = 0; id < article.stems.Size(); ++id) {
-      got.emplace_back(article.EntryWord(id), article.stems.Text(id), article.stemCounts[id]);
+    for (TextTable::Id id = 0; id < article.StemCount(); ++id) {
+      got.emplace_back(article.EntryWord(id), article.StemText(id), article.stemCounts[id]);
     }
     EXPECT_EQ(got, c.expected) << c.name;
   }

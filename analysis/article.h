@@ -3,16 +3,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "analysis/stem_table.h"
+#include "analysis/text_table.h"
 #include "analysis/tokenizer.h"
 
 namespace vellumtrace {
 
 class CompiledDictionary;
+class TokenMemo;
 
 // One word of the text: the low 32 bits of where its token starts in the
 // run's text (in UTF-16 code units; it runs to the next white space) and
@@ -20,7 +22,7 @@ class CompiledDictionary;
 // words; Article::WordOffset adds the high bits back.
 struct WordRef {
   uint32_t offsetLow = 0;
-  StemTable::Id stem = 0;
+  TextTable::Id stem = 0;
 };
 
 // A sentence: a run of consecutive words.
@@ -36,7 +38,10 @@ struct Article {
   std::u16string text;
   std::vector<WordRef> words;
   std::vector<SentenceSpan> sentences;
-  StemTable stems;
+  // The stems: by stem id, where its text is in `stemTexts` (shared with
+  // the memo that found them).
+  std::shared_ptr<const TextTable> stemTexts;
+  std::vector<TextTable::Id> stemIds;
   // By stem id: occurrences, and the word of the first occurrence.
   std::vector<int64_t> stemCounts;
   std::vector<size_t> stemFirstWord;
@@ -46,7 +51,7 @@ struct Article {
 
   // Appends a word; words come in text order. The closing word of a split,
   // a single space, lies outside the text: its offset is the text's length.
-  void AddWord(size_t offset, StemTable::Id stem) {
+  void AddWord(size_t offset, TextTable::Id stem) {
     while ((uint64_t{offset} >> 32) > wordsPastOffsetWraps.size()) {
       wordsPastOffsetWraps.push_back(words.size());
     }
@@ -64,12 +69,17 @@ struct Article {
     while (stop < text.size() && !IsSpaceChar(text[stop])) ++stop;
     return std::u16string_view(text).substr(start, stop - start);
   }
+  size_t StemCount() const { return stemIds.size(); }
+  std::u16string_view StemText(TextTable::Id id) const { return stemTexts->Text(stemIds[id]); }
   // The word-list entry of a stem: its first word, its text and its count.
-  std::u16string_view EntryWord(StemTable::Id id) const { return Word(stemFirstWord[id]); }
+  std::u16string_view EntryWord(TextTable::Id id) const { return Word(stemFirstWord[id]); }
 };
 
 // Splits `article.text` into sentences of words, stems every word and counts
-// the stems. Stemming and the sentence-end test run once per distinct token.
+// the stems, with what the dictionary makes of each distinct token taken
+// from `memo` (bound to the dictionary) or learnt there once.
+void AnalyseText(Article& article, TokenMemo& memo);
+// The same with a memo for this text alone.
 void AnalyseText(Article& article, const CompiledDictionary& dictionary);
 
 }  // namespace vellumtrace

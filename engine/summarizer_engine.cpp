@@ -58,7 +58,8 @@ void SummarizerEngine::StartRun(std::u16string text) {
     run.dictionaryReason = std::move(load.reason);
   }
   run.article.text = std::move(text);
-  AnalyseText(run.article, *run.dictionary);
+  m_tokenMemo.Bind(run.dictionary);
+  AnalyseText(run.article, m_tokenMemo);
   GradeArticle(run.article, *run.dictionary, run.grading);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/token_memo.h"
 #include "dictionary/compiled_dictionary.h"
 #include "engine/engine_services.h"
 #include "engine/summary_run.h"
@@ -18,8 +19,10 @@ enum class OutputStyle {
   kHtml,       // the whole text as a page, the selected sentences highlighted
 };
 
-// One summarizer. Between runs it keeps only its settings; each run builds
-// its own SummaryRun, which stays readable until the next run starts.
+// One summarizer. Between runs it keeps its settings and a memo of what the
+// dictionary makes of the tokens seen (which changes no result); each run
+// builds its own SummaryRun, which stays readable until the next run
+// starts.
 //
 // A run: the dictionary (through the process's cache of compiled
 // dictionaries, unless one was given), then analyse (split, stem, count,
@@ -68,6 +71,8 @@ class SummarizerEngine {
   std::shared_ptr<const CompiledDictionary> m_fixedDictionary;
   OutputStyle m_outputStyle = OutputStyle::kPlainText;
   std::unique_ptr<SummaryRun> m_run;
+  // What the current dictionary makes of the tokens runs have seen.
+  TokenMemo m_tokenMemo;
 };
 
 }  // namespace vellumtrace

@@ -11,20 +11,20 @@ namespace vellumtrace {
 
 void GradeArticle(const Article& article, const CompiledDictionary& dictionary,
                   Grading& grading) {
-  const size_t stems = article.stems.Size();
-  for (StemTable::Id id = 0; id < stems; ++id) {
-    if (!dictionary.IsGraderTerm(article.stems.Text(id))) grading.importantWords.push_back(id);
+  const size_t stems = article.StemCount();
+  for (TextTable::Id id = 0; id < stems; ++id) {
+    if (!dictionary.IsGraderTerm(article.StemText(id))) grading.importantWords.push_back(id);
   }
   // Stable: among equally frequent words the earlier one ranks first.
   std::stable_sort(grading.importantWords.begin(), grading.importantWords.end(),
-                   [&article](StemTable::Id a, StemTable::Id b) {
+                   [&article](TextTable::Id a, TextTable::Id b) {
                      return article.stemCounts[a] > article.stemCounts[b];
                    });
 
   // Each important stem adds one product per occurrence; others add none.
   std::vector<int64_t> contribution(stems, 0);
   int64_t rank = 0;
-  for (const StemTable::Id id : grading.importantWords) {
+  for (const TextTable::Id id : grading.importantWords) {
     contribution[id] = RankWeight(++rank) * article.stemCounts[id];
   }
   grading.grades.reserve(article.sentences.size());

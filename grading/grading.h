@@ -15,7 +15,7 @@ class CompiledDictionary;
 struct Grading {
   // Stem ids of the word-list entries whose stem is no grader term, most
   // frequent first; among equally frequent ones the earlier entry first.
-  std::vector<StemTable::Id> importantWords;
+  std::vector<TextTable::Id> importantWords;
   // By sentence: the rank-weighted count of the important words it holds.
   // 64 bits, so a huge sentence in an unbounded text cannot overflow it.
   std::vector<int64_t> grades;

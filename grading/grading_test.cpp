@@ -35,8 +35,8 @@ std::unique_ptr<Graded> Grade(std::u16string text, RuleList graderTerms) {
 
 std::vector<std::pair<std::u16string, int64_t>> Ranked(const Graded& g) {
   std::vector<std::pair<std::u16string, int64_t>> ranked;
-  for (const StemTable::Id id : g.grading.importantWords) {
-    ranked.emplace_back(g.article.stems.Text(id), g.article.stemCounts[id]);
+  for (const TextTable::Id id : g.grading.importantWords) {
+    ranked.emplace_back(g.article.StemText(id), g.article.stemCounts[id]);
   }
   return ranked;
 }

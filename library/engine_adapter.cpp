@@ -128,9 +128,9 @@ Status Run(const Dictionary::Impl& dictionary, std::u16string_view text, int per
   }
   result->keywords.clear();
   result->keywords.reserve(run.grading.importantWords.size());
-  for (const StemTable::Id id : run.grading.importantWords) {
+  for (const TextTable::Id id : run.grading.importantWords) {
     result->keywords.push_back({std::u16string(article.EntryWord(id)),
-                                std::u16string(article.stems.Text(id)), article.stemCounts[id]});
+                                std::u16string(article.StemText(id)), article.stemCounts[id]});
   }
   result->titleWordCount = std::min(kTitleWords, result->keywords.size());
   return Status();

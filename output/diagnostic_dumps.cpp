@@ -10,11 +10,11 @@ namespace vellumtrace {
 
 namespace {
 
-void DumpEntry(DebugOutput& out, const Article& article, StemTable::Id id) {
+void DumpEntry(DebugOutput& out, const Article& article, TextTable::Id id) {
   out.Write(dump::kEntryWordLabel);
   out.Write(article.EntryWord(id));
   out.Write(dump::kEntryStemLabel);
-  out.Write(article.stems.Text(id));
+  out.Write(article.StemText(id));
   out.Write(dump::kEntryCountLabel);
   const std::string digits = std::to_string(article.stemCounts[id]);
   out.Write(std::u16string(digits.begin(), digits.end()));
@@ -33,8 +33,8 @@ void DumpArticle(const Article& article, DebugOutput& out) {
     }
   }
   out.Write(dump::kWordListHeader);
-  const auto stems = static_cast<StemTable::Id>(article.stems.Size());
-  for (StemTable::Id id = 0; id < stems; ++id) DumpEntry(out, article, id);
+  const auto stems = static_cast<TextTable::Id>(article.StemCount());
+  for (TextTable::Id id = 0; id < stems; ++id) DumpEntry(out, article, id);
 }
 
 void DumpSummary(const Article& article, const Grading& grading, std::u16string_view result,
@@ -45,7 +45,7 @@ void DumpSummary(const Article& article, const Grading& grading, std::u16string_
   out.Write(dump::kOutputHeader);
   out.Write(result);
   out.Write(dump::kImportantWordsHeader);
-  for (const StemTable::Id id : grading.importantWords) DumpEntry(out, article, id);
+  for (const TextTable::Id id : grading.importantWords) DumpEntry(out, article, id);
 }
 
 }  // namespace vellumtrace

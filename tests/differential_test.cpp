@@ -194,12 +194,16 @@ class DifferentialTest : public ::testing::Test {
   fs::path Path(int i) const { return m_dir / ("case" + std::to_string(i) + ".xml"); }
 
   uint64_t RunCase(SummarizerEngine& engine, testing::RecordingPlatform& platform, int i) {
+    return RunCaseWith(engine, platform, i, testing::U16Path(Path(i)));
+  }
+  uint64_t RunCaseWith(SummarizerEngine& engine, testing::RecordingPlatform& platform, int i,
+                       const std::u16string& dictionaryPath) {
     const Case& c = m_cases[i];
     platform.debug.fragments.clear();
     platform.alert.shown.clear();
     platform.diagnostic.written.clear();
     const std::u16string result =
-        differential::Run(engine, testing::U16Path(Path(i)), c.html, c.text, c.percent);
+        differential::Run(engine, dictionaryPath, c.html, c.text, c.percent);
     uint64_t hash = 0xcbf29ce484222325ULL;
     hash = HashUnits(hash, result);
     for (const auto& fragment : platform.debug.fragments) hash = HashUnits(hash, fragment);
@@ -244,6 +248,25 @@ TEST_F(DifferentialTest, EveryGeneratedRunMatchesTheRecordedOne) {
     for (int i = 0; i < kCases; ++i) {
       EXPECT_EQ(RunCase(engine, platform, i), expected[i]) << "case " << i << " pass " << pass;
     }
+  }
+}
+
+// An engine keeps what a dictionary made of the tokens it has seen. Texts
+// that share their words, through one engine whose dictionaries stay the
+// same for a while and then change, must run as on fresh engines.
+TEST_F(DifferentialTest, AnEngineThatRemembersTokensRunsAsAFreshOne) {
+  const std::vector<std::u16string> dictionaries = {
+      testing::U16Path(testing::SourceDir() / "dic" / "en.xml"),
+      testing::U16Path(testing::SourceDir() / "dic" / "de.xml")};
+  testing::RecordingPlatform sharedPlatform;
+  SummarizerEngine shared(sharedPlatform.Services());
+  for (int i = 0; i < kCases; ++i) {
+    const std::u16string& dictionary = dictionaries[(i / 40) % 2];
+    testing::RecordingPlatform platform;
+    SummarizerEngine fresh(platform.Services());
+    EXPECT_EQ(RunCaseWith(shared, sharedPlatform, i, dictionary),
+              RunCaseWith(fresh, platform, i, dictionary))
+        << "case " << i;
   }
 }
 

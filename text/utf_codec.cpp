@@ -1,5 +1,7 @@
 #include "text/utf_codec.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -121,11 +123,18 @@ bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) 
 
 bool AppendUtf8(std::string& out, std::u16string_view text, LoneSurrogate policy) {
   for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      continue;
+    // A run of ASCII, most of most texts, in one step.
+    size_t run = i;
+    while (run < text.size() && text[run] < 0x80) ++run;
+    if (run > i) {
+      const size_t at = out.size();
+      out.resize(at + (run - i));
+      std::copy(text.begin() + static_cast<std::ptrdiff_t>(i),
+                text.begin() + static_cast<std::ptrdiff_t>(run), out.begin() + static_cast<std::ptrdiff_t>(at));
+      if (run == text.size()) break;
+      i = run;
     }
+    char32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDFFF) {
       if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
           text[i + 1] <= 0xDFFF) {
