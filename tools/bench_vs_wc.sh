@@ -14,10 +14,14 @@ binary=${3:-$(dirname "$0")/../build/bin/vellumtrace}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 
-# Wall seconds and peak resident KiB of one command, its output discarded.
+# Wall seconds (to the microsecond: /usr/bin/time counts only hundredths,
+# too coarse beside wc) and peak resident KiB of one command, its output
+# discarded.
 measure() {
-  /usr/bin/time -f '%e %M' -o "$work/t" "$@" > /dev/null 2> /dev/null || true
-  cat "$work/t"
+  start=$(date +%s%N)
+  /usr/bin/time -f '%M' -o "$work/t" "$@" > /dev/null 2> /dev/null || true
+  stop=$(date +%s%N)
+  echo "$(( (stop - start) / 1000 )) $(cat "$work/t")" | awk '{ printf "%.6f %s\n", $1 / 1e6, $2 }'
 }
 
 i=0
@@ -33,7 +37,7 @@ w=$(cut -d' ' -f1 "$work/wc" | median)
 peak=$(cut -d' ' -f2 "$work/summarizer" | sort -n | tail -1)
 size=$(wc -c < "$file")
 awk -v s="$s" -v w="$w" -v p="$peak" -v b="$size" -v n="$runs" 'BEGIN {
-  if (w < 0.01) w = 0.01
-  printf "runs: %d each\nvellumtrace median: %.3f s\nwc -w median: %.3f s\n", n, s, w
+  if (w < 0.000001) w = 0.000001
+  printf "runs: %d each\nvellumtrace median: %.4f s\nwc -w median: %.4f s\n", n, s, w
   printf "time ratio: %.1fx wc -w\npeak memory: %.1f MB = %.1fx the input bytes\n", s / w, p / 1024, p * 1024 / b
 }'
