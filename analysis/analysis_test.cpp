@@ -11,6 +11,8 @@
 #include "analysis/tokenizer.h"
 #include "dictionary/rewrite_rule.h"
 #include "analysis/article.h"
+#include "analysis/text_table.h"
+#include "analysis/token_memo.h"
 #include "dictionary/compiled_dictionary.h"
 
 namespace vellumtrace {
@@ -187,6 +189,70 @@ TEST(WordList, CountsByStemInOrderOfFirstOccurrence) {
     }
     EXPECT_EQ(got, c.expected) << c.name;
   }
+}
+
+// The word list as (entry word, stem, count) and the sentences as words.
+std::pair<std::vector<std::tuple<std::u16string, std::u16string, int64_t>>, Sentences> Listed(
+    const Article& article) {
+  std::vector<std::tuple<std::u16string, std::u16string, int64_t>> list;
+  for (TextTable::Id id = 0; id < article.StemCount(); ++id) {
+    list.emplace_back(article.EntryWord(id), article.StemText(id), article.stemCounts[id]);
+  }
+  return {list, WordsOf(article)};
+}
+
+// One memo through texts that share words, with a change of dictionary and
+// a change back: each analysis equals one with a memo of its own.
+TEST(WordList, AMemoKeptAcrossTextsChangesNoAnalysis) {
+  LanguageDictionary plural;
+  plural.m_step1_post = {u"s"};
+  plural.m_linebreak = {u"."};
+  LanguageDictionary verbs;
+  verbs.m_step1_post = {u"ed", u"s"};
+  verbs.m_linebreak = {u"!"};
+  const auto a = Rules(plural);
+  const auto b = Rules(verbs);
+  const std::vector<std::pair<std::u16string, std::shared_ptr<const CompiledDictionary>>> runs = {
+      {u"cats walked. dogs walked home.", a},
+      {u"home dogs. cats walked walks!", a},   // every token known, ids anew
+      {u"new words then cats.", a},            // known and unknown mixed
+      {u"", a},
+      {u"cats walked! dogs walked. home", b},  // same tokens, other facts
+      {u"cats walked! dogs", a},               // and back
+  };
+  TokenMemo memo;
+  for (const auto& [text, dictionary] : runs) {
+    Article kept;
+    kept.text = text;
+    memo.Bind(dictionary);
+    AnalyseText(kept, memo);
+    const Article fresh = Analysed(text, *dictionary);
+    EXPECT_EQ(Listed(kept), Listed(fresh)) << std::string(text.begin(), text.end());
+  }
+}
+
+// Texts of 2^32 units and more keep each word's high offset bits aside.
+TEST(WordList, OffsetsPastFourGigaUnitsSurvive) {
+  const std::vector<size_t> offsets = {0, 7, 0xFFFF'FFFF, size_t{1} << 32, (size_t{1} << 32) + 9,
+                                       (size_t{3} << 32) + 1, (size_t{3} << 32) + 2};
+  Article article;
+  for (size_t i = 0; i < offsets.size(); ++i) article.AddWord(offsets[i], 0);
+  for (size_t i = 0; i < offsets.size(); ++i) EXPECT_EQ(article.WordOffset(i), offsets[i]) << i;
+}
+
+TEST(TextTable, DenseIdsInOrderAndAMovedTableStillFinds) {
+  TextTable table;
+  EXPECT_EQ(table.Find(u"a"), TextTable::kAbsent);
+  const std::vector<std::u16string> texts = {u"alpha", u"", u"be", u"alphabet", u"\U0001F600x"};
+  for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(table.Intern(texts[i]), i);
+  for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(table.Intern(texts[i]), i);
+  TextTable moved = std::move(table);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(moved.Find(texts[i]), i);
+    EXPECT_EQ(moved.Text(static_cast<TextTable::Id>(i)), texts[i]);
+  }
+  EXPECT_EQ(moved.Find(u"alph"), TextTable::kAbsent);
+  EXPECT_EQ(moved.Intern(u"alph"), texts.size());
 }
 
 }  // namespace
