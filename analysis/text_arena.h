@@ -14,11 +14,6 @@ namespace vellumtrace {
 class TextArena {
  public:
   std::u16string_view Store(std::u16string_view text);
-  // Gives back the units of `last`, which must be the last text stored.
-  void Unstore(std::u16string_view last) {
-    m_free -= last.size();
-    m_left += last.size();
-  }
 
  private:
   std::vector<std::unique_ptr<char16_t[]>> m_chunks;

@@ -22,7 +22,6 @@ void TokenMemo::Clear() {
   m_tokens = TextTable();
   m_facts.clear();
   m_stems = std::make_shared<TextTable>();
-  m_stemsShared = m_stems;
   m_runStemIds.clear();
 }
 

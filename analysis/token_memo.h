@@ -36,7 +36,7 @@ class TokenMemo {
   }
   // The stems of the tokens learnt so far. Shared, so that a run's article
   // may keep reading them after the memo starts afresh.
-  const std::shared_ptr<const TextTable>& Stems() const { return m_stemsShared; }
+  std::shared_ptr<const TextTable> Stems() const { return m_stems; }
 
   // Scratch for a run: by memo stem id, the run's own stem id (or
   // TextTable::kAbsent), and all of them kAbsent between runs.
@@ -50,7 +50,6 @@ class TokenMemo {
   TextTable m_tokens;
   std::vector<TokenFacts> m_facts;  // by token id
   std::shared_ptr<TextTable> m_stems;
-  std::shared_ptr<const TextTable> m_stemsShared;
   std::vector<TextTable::Id> m_runStemIds;
   std::u16string m_scratch;
 };
