@@ -45,5 +45,16 @@ as_root=()
 if $win32 && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
 fi
-"${as_root[@]}" apt-get update -q
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails one index now and then: try again, then go
+# on with the lists that did arrive (the install below still fails loudly
+# when a package is truly missing).
+for attempt in 1 2 3; do
+  "${as_root[@]}" apt-get update -q && break
+  echo "install_deps: apt-get update failed (attempt $attempt of 3)" >&2
+  [[ $attempt -lt 3 ]] && sleep 15
+done
+install=("${as_root[@]}" apt-get install -y -q --no-install-recommends)
+# Without one architecture's security index, the two architectures of a
+# Multi-Arch library can disagree on the version: the main suite's point
+# release has both at one version.
+"${install[@]}" "${missing[@]}" || "${install[@]}" -t bookworm "${missing[@]}"
