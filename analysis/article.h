@@ -62,8 +62,11 @@ struct Article {
     while (high < wordsPastOffsetWraps.size() && wordsPastOffsetWraps[high] <= index) ++high;
     return static_cast<size_t>((uint64_t{high} << 32) | words[index].offsetLow);
   }
+  // The single space every split appends as its last word: bookkeeping,
+  // not a word of the text.
+  bool IsSyntheticWord(size_t index) const { return index + 1 == words.size(); }
   std::u16string_view Word(size_t index) const {
-    if (index + 1 == words.size()) return u" ";
+    if (IsSyntheticWord(index)) return u" ";
     const size_t start = WordOffset(index);
     size_t stop = start;
     while (stop < text.size() && !IsSpaceChar(text[stop])) ++stop;

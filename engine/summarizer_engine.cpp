@@ -69,12 +69,15 @@ const SummaryRun& SummarizerEngine::Analyse(std::u16string text) {
 }
 
 std::u16string SummarizerEngine::RunSummary(std::u16string text, int32_t percent) {
+  return RunSummary(std::move(text), SelectionRule{static_cast<double>(percent), 0});
+}
+
+std::u16string SummarizerEngine::RunSummary(std::u16string text, const SelectionRule& rule) {
   StartRun(std::move(text));
   SummaryRun& run = *m_run;
   run.dictionary->Lists().DumpRuleLists(Debug());
   DumpArticle(run.article, Debug());
-  run.selection =
-      SelectByPercentage(run.article, run.grading.grades, percent, SelectionOrder::kGraded);
+  run.selection = Select(run.article, run.grading.grades, rule);
   std::u16string result;
   if (m_outputStyle == OutputStyle::kHtml) {
     RenderHtml(run.article, run.selection, run.grading.title, result);

@@ -54,6 +54,8 @@ class SummarizerEngine {
 
   // One complete run: text (up to its first NUL) and percent in, result out.
   std::u16string RunSummary(std::u16string text, int32_t percent);
+  // The same, with the sentences chosen by `rule`.
+  std::u16string RunSummary(std::u16string text, const SelectionRule& rule);
   // The first half of a run: the dictionary (with its alert) and the
   // analysis, without dumps, selection or rendering; for callers that
   // select in several ways (SelectByPercentage) on one analysis.

@@ -20,7 +20,21 @@ using Selection = std::vector<uint8_t>;
 // Takes sentences in `order` until they hold the requested share of the
 // words (`percent` clamped to 0..100). `grades` is by sentence.
 Selection SelectByPercentage(const Article& article, const std::vector<int64_t>& grades,
-                             int32_t percent, SelectionOrder order);
+                             double percent, SelectionOrder order);
+
+// Takes the `count` best graded sentences (ties in text order) that hold a
+// word of the text: a sentence of no words, or of the closing synthetic
+// word alone, is never taken.
+Selection SelectBestSentences(const Article& article, const std::vector<int64_t>& grades,
+                              size_t count);
+
+// How a run chooses its sentences: `sentences` when not 0, else `percent`.
+struct SelectionRule {
+  double percent = 20;
+  size_t sentences = 0;
+};
+Selection Select(const Article& article, const std::vector<int64_t>& grades,
+                 const SelectionRule& rule);
 
 }  // namespace vellumtrace
 

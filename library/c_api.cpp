@@ -8,6 +8,9 @@
 
 #include "vellumtrace/summarize.h"
 
+struct vellumtrace_summarizer {
+  vellumtrace::Summarizer summarizer;
+};
 struct vellumtrace_dictionary {
   vellumtrace::Dictionary dictionary;
 };
@@ -24,6 +27,15 @@ struct vellumtrace_error {
 namespace {
 
 static_assert(static_cast<int>(vellumtrace::StatusCode::kInternal) == VELLUMTRACE_INTERNAL);
+static_assert(static_cast<int>(vellumtrace::StatusCode::kNulInText) == VELLUMTRACE_NUL_IN_TEXT);
+static_assert(static_cast<int>(vellumtrace::StatusCode::kDictionaryInvalid) ==
+              VELLUMTRACE_DICTIONARY_INVALID);
+
+// The accessors read a NULL summary as an empty one.
+const vellumtrace::Summary& Of(const vellumtrace_summary* summary) {
+  static const vellumtrace::Summary none;
+  return summary != nullptr ? summary->summary : none;
+}
 
 vellumtrace_status Report(const vellumtrace::Status& status, vellumtrace_error** error) {
   if (error != nullptr) {
@@ -83,6 +95,9 @@ vellumtrace_options* vellumtrace_options_new(void) {
 void vellumtrace_options_set_percent(vellumtrace_options* options, int percent) {
   if (options != nullptr) options->options.percent = percent;
 }
+void vellumtrace_options_set_sentences(vellumtrace_options* options, size_t sentences) {
+  if (options != nullptr) options->options.sentences = sentences;
+}
 void vellumtrace_options_set_format(vellumtrace_options* options, vellumtrace_format format) {
   if (options == nullptr) return;
   switch (format) {
@@ -95,6 +110,39 @@ void vellumtrace_options_set_max_length(vellumtrace_options* options, size_t max
   if (options != nullptr) options->options.max_length = max_length;
 }
 void vellumtrace_options_free(vellumtrace_options* options) { delete options; }
+
+vellumtrace_status vellumtrace_summarizer_new(const vellumtrace_dictionary* dictionary,
+                                              vellumtrace_summarizer** summarizer,
+                                              vellumtrace_error** error) {
+  return Guard(error, [&]() -> vellumtrace::Status {
+    if (dictionary == nullptr || summarizer == nullptr) {
+      return {vellumtrace::StatusCode::kInvalidArgument, "a required pointer is NULL"};
+    }
+    *summarizer = new vellumtrace_summarizer{vellumtrace::Summarizer(dictionary->dictionary)};
+    return {};
+  });
+}
+
+void vellumtrace_summarizer_free(vellumtrace_summarizer* summarizer) { delete summarizer; }
+
+vellumtrace_status vellumtrace_summarizer_summarize(vellumtrace_summarizer* summarizer,
+                                                    const char* text, size_t text_length,
+                                                    const vellumtrace_options* options,
+                                                    vellumtrace_summary** summary,
+                                                    vellumtrace_error** error) {
+  return Guard(error, [&]() -> vellumtrace::Status {
+    if (summarizer == nullptr || summary == nullptr || (text == nullptr && text_length != 0)) {
+      return {vellumtrace::StatusCode::kInvalidArgument, "a required pointer is NULL"};
+    }
+    const vellumtrace::Options defaults;
+    auto result = summarizer->summarizer.Summarize(
+        std::string_view(text == nullptr ? "" : text, text_length),
+        options != nullptr ? options->options : defaults);
+    if (!result.ok()) return result.status();
+    *summary = new vellumtrace_summary{std::move(result.value())};
+    return {};
+  });
+}
 
 vellumtrace_status vellumtrace_summarize(const vellumtrace_dictionary* dictionary,
                                          const char* text, size_t text_length,
@@ -118,54 +166,58 @@ vellumtrace_status vellumtrace_summarize(const vellumtrace_dictionary* dictionar
 void vellumtrace_summary_free(vellumtrace_summary* summary) { delete summary; }
 
 const char* vellumtrace_summary_text(const vellumtrace_summary* summary, size_t* length) {
-  if (length != nullptr) *length = summary->summary.text.size();
-  return summary->summary.text.c_str();
+  if (length != nullptr) *length = Of(summary).text.size();
+  return Of(summary).text.c_str();
 }
 
 size_t vellumtrace_summary_sentence_count(const vellumtrace_summary* summary) {
-  return summary->summary.sentences.size();
+  return Of(summary).sentences.size();
 }
 
 int vellumtrace_summary_sentence(const vellumtrace_summary* summary, size_t index,
                                  vellumtrace_sentence* sentence) {
-  if (index >= summary->summary.sentences.size() || sentence == nullptr) return 0;
-  const vellumtrace::SummarySentence& s = summary->summary.sentences[index];
+  if (index >= Of(summary).sentences.size() || sentence == nullptr) return 0;
+  const vellumtrace::SummarySentence& s = Of(summary).sentences[index];
   *sentence = {s.start, s.end, s.grade, s.selected ? 1 : 0};
   return 1;
 }
 
 size_t vellumtrace_summary_keyword_count(const vellumtrace_summary* summary) {
-  return summary->summary.keywords.size();
+  return Of(summary).keywords.size();
 }
 
 const char* vellumtrace_summary_keyword(const vellumtrace_summary* summary, size_t index,
                                         size_t* length, int64_t* count) {
-  if (index >= summary->summary.keywords.size()) return nullptr;
-  const vellumtrace::Keyword& k = summary->summary.keywords[index];
+  if (index >= Of(summary).keywords.size()) return nullptr;
+  const vellumtrace::Keyword& k = Of(summary).keywords[index];
   if (length != nullptr) *length = k.word.size();
   if (count != nullptr) *count = k.count;
   return k.word.c_str();
 }
 
 size_t vellumtrace_summary_title_count(const vellumtrace_summary* summary) {
-  return summary->summary.title.size();
+  return Of(summary).title.size();
 }
 
 const char* vellumtrace_summary_title_word(const vellumtrace_summary* summary, size_t index,
                                            size_t* length) {
-  if (index >= summary->summary.title.size()) return nullptr;
-  if (length != nullptr) *length = summary->summary.title[index].size();
-  return summary->summary.title[index].c_str();
+  if (index >= Of(summary).title.size()) return nullptr;
+  if (length != nullptr) *length = Of(summary).title[index].size();
+  return Of(summary).title[index].c_str();
+}
+
+int vellumtrace_summary_dictionary_missing(const vellumtrace_summary* summary) {
+  return Of(summary).dictionary_missing ? 1 : 0;
 }
 
 vellumtrace_status vellumtrace_error_code(const vellumtrace_error* error) {
-  return static_cast<vellumtrace_status>(error->status.code());
+  return error != nullptr ? static_cast<vellumtrace_status>(error->status.code()) : VELLUMTRACE_OK;
 }
 const char* vellumtrace_error_message(const vellumtrace_error* error) {
-  return error->status.message().c_str();
+  return error != nullptr ? error->status.message().c_str() : "";
 }
 size_t vellumtrace_error_byte_offset(const vellumtrace_error* error) {
-  return error->status.byte_offset();
+  return error != nullptr ? error->status.byte_offset() : 0;
 }
 void vellumtrace_error_free(vellumtrace_error* error) { delete error; }
 

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -88,6 +89,28 @@ Result<Dictionary> Dictionary::ForLanguage(std::string_view code) {
   });
 }
 
+Dictionary Dictionary::Missing(std::string_view path) {
+  return Dictionary(adapter::MissingDictionary(std::string(path)));
+}
+
+std::vector<std::string> Dictionary::Languages() {
+  std::vector<std::string> codes;
+  const std::string folder = DataFolder();
+  if (folder.empty()) return codes;
+  std::error_code ec;
+  for (fs::directory_iterator it(fs::path(folder) / "dic", ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const fs::path& file = it->path();
+    std::error_code kind;
+    if (file.extension() == ".xml" && it->is_regular_file(kind)) {
+      codes.push_back(file.stem().string());
+    }
+  }
+  std::sort(codes.begin(), codes.end());
+  return codes;
+}
+
 const std::string& Dictionary::path() const { return impl_->path; }
+bool Dictionary::missing() const { return impl_->missing; }
 
 }  // namespace vellumtrace

@@ -1,5 +1,9 @@
 #include "library/engine_adapter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -22,12 +26,13 @@ namespace {
 // each small fragment alone would cost more than the dump itself.
 class CallbackDebugOutput final : public DebugOutput {
  public:
-  explicit CallbackDebugOutput(const Options& options) : m_options(options) {}
+  // The callback of the run in progress; null between runs.
+  void SetOptions(const Options* options) { m_options = options; }
   void Write(std::u16string_view fragment) override {
     m_pending += fragment;
     if (m_pending.size() >= kChunk) Flush(false);
   }
-  bool IsEnabled() const override { return static_cast<bool>(m_options.on_debug); }
+  bool IsEnabled() const override { return m_options != nullptr && m_options->on_debug; }
   // Passes on what is pending; keeps a trailing high surrogate unless `all`.
   void Flush(bool all) {
     if (m_pending.empty()) return;
@@ -35,30 +40,13 @@ class CallbackDebugOutput final : public DebugOutput {
     if (!all && m_pending[n - 1] >= 0xD800 && m_pending[n - 1] <= 0xDBFF) --n;
     const std::string bytes = EncodeUtf8(std::u16string_view(m_pending).substr(0, n));
     m_pending.erase(0, n);
-    m_options.on_debug(bytes);
+    m_options->on_debug(bytes);
   }
 
  private:
   static constexpr size_t kChunk = 64 * 1024;
-  const Options& m_options;
+  const Options* m_options = nullptr;
   std::u16string m_pending;
-};
-
-class CallbackAlert final : public Alert {
- public:
-  explicit CallbackAlert(const Options* options) : m_options(options) {}
-  void Show(std::u16string_view text, std::u16string_view caption) override {
-    m_lastText = EncodeUtf8(text);
-    ++m_shown;
-    if (m_options && m_options->on_alert) m_options->on_alert(m_lastText, EncodeUtf8(caption));
-  }
-  int shown() const { return m_shown; }
-  const std::string& lastText() const { return m_lastText; }
-
- private:
-  const Options* m_options;
-  int m_shown = 0;
-  std::string m_lastText;
 };
 
 // The reader's failure trace belongs to the command's terminal; a library
@@ -68,6 +56,15 @@ class SilentDiagnostic final : public Diagnostic {
   void WriteReaderFailure() override {}
 };
 
+bool IsReadableFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  return regular;
+}
+
 // The path is always set explicitly, so the folder is never used.
 class NoModuleLocator final : public ModuleLocator {
  public:
@@ -75,22 +72,17 @@ class NoModuleLocator final : public ModuleLocator {
   char16_t PathSeparator() const override { return u'/'; }
 };
 
-struct Platform {
-  explicit Platform(const Options* options) : alert(options) {}
-  EngineServices Services(DebugOutput* debug) {
-    return {debug, &alert, &diagnostic, &locator, &reader};
-  }
-  NullDebugOutput nullDebug;
-  CallbackAlert alert;
-  SilentDiagnostic diagnostic;
-  NoModuleLocator locator;
-  Libxml2Reader reader;
+// The library never loads a file during a run (a Dictionary is compiled
+// up front), so the alert has nothing to say.
+class NoAlert final : public Alert {
+ public:
+  void Show(std::u16string_view, std::u16string_view) override {}
 };
 
 }  // namespace
 
-Result<std::shared_ptr<const Dictionary::Impl>> LoadDictionary(const std::string& path) {
-  auto impl = std::make_shared<Dictionary::Impl>();
+Result<std::shared_ptr<const DictionaryImpl>> LoadDictionary(const std::string& path) {
+  auto impl = std::make_shared<DictionaryImpl>();
   impl->path = path;
   std::u16string enginePath;
   if (!DecodeUtf8(path, &enginePath, nullptr)) {
@@ -101,21 +93,53 @@ Result<std::shared_ptr<const Dictionary::Impl>> LoadDictionary(const std::string
   DictionaryLoad load = vellumtrace::LoadDictionary(enginePath, reader, diagnostic,
                                                     DictionaryCache::Process());
   if (!load.Loaded()) {
-    return Status(StatusCode::kDictionaryUnavailable,
+    // A file that opens was read and found wanting; one that does not open
+    // is not there for us.
+    const bool readable = load.status == DictionaryStatus::kOverLimit || IsReadableFile(path);
+    return Status(readable ? StatusCode::kDictionaryInvalid : StatusCode::kDictionaryUnavailable,
                   "cannot use the dictionary " + path + ": " + EncodeUtf8(load.reason));
   }
   impl->compiled = std::move(load.dictionary);
-  return std::shared_ptr<const Dictionary::Impl>(std::move(impl));
+  return std::shared_ptr<const DictionaryImpl>(std::move(impl));
 }
 
-Status Run(const Dictionary::Impl& dictionary, std::u16string_view text, int percent,
-           bool html, const Options& options, RunResult* result) {
-  Platform platform(&options);
-  CallbackDebugOutput debug(options);
-  SummarizerEngine engine(platform.Services(&debug));
+std::shared_ptr<const DictionaryImpl> MissingDictionary(const std::string& path) {
+  static const auto empty = std::make_shared<const CompiledDictionary>();
+  auto impl = std::make_shared<DictionaryImpl>();
+  impl->path = path;
+  impl->compiled = empty;
+  impl->missing = true;
+  return impl;
+}
+
+struct Runner::Engine {
+  Engine() : engine(EngineServices{&debug, &alert, &diagnostic, &locator, &reader}) {}
+  CallbackDebugOutput debug;
+  NoAlert alert;
+  SilentDiagnostic diagnostic;
+  NoModuleLocator locator;
+  Libxml2Reader reader;
+  SummarizerEngine engine;
+};
+
+Runner::Runner() : m_engine(std::make_unique<Engine>()) {}
+Runner::~Runner() = default;
+
+Status Runner::Run(const DictionaryImpl& dictionary, std::u16string text,
+                   const Options& options, RunResult* result) {
+  CallbackDebugOutput& debug = m_engine->debug;
+  SummarizerEngine& engine = m_engine->engine;
+  // The callback belongs to this run alone, whatever way the run ends.
+  struct Unbind {
+    CallbackDebugOutput& debug;
+    ~Unbind() { debug.SetOptions(nullptr); }
+  } unbind{debug};
+  debug.SetOptions(&options);
   engine.SetDictionary(dictionary.compiled);
-  engine.SetOutputStyle(html ? OutputStyle::kHtml : OutputStyle::kPlainText);
-  result->output = engine.RunSummary(std::u16string(text), percent);
+  engine.SetOutputStyle(options.format == Format::kHtml ? OutputStyle::kHtml
+                                                        : OutputStyle::kPlainText);
+  result->output = engine.RunSummary(std::move(text), SelectionRule{options.percent,
+                                                                    options.sentences});
   if (debug.IsEnabled()) debug.Flush(true);
 
   const SummaryRun& run = engine.LastRun();
@@ -128,11 +152,15 @@ Status Run(const Dictionary::Impl& dictionary, std::u16string_view text, int per
   }
   result->keywords.clear();
   result->keywords.reserve(run.grading.importantWords.size());
-  for (const TextTable::Id id : run.grading.importantWords) {
+  result->titleWordCount = 0;
+  for (size_t rank = 0; rank < run.grading.importantWords.size(); ++rank) {
+    const TextTable::Id id = run.grading.importantWords[rank];
+    if (article.IsSyntheticWord(article.stemFirstWord[id])) continue;
     result->keywords.push_back({std::u16string(article.EntryWord(id)),
-                                std::u16string(article.StemText(id)), article.stemCounts[id]});
+                                std::u16string(article.StemText(id)),
+                                article.stemCounts[id]});
+    if (rank < kTitleWords) ++result->titleWordCount;
   }
-  result->titleWordCount = std::min(kTitleWords, result->keywords.size());
   return Status();
 }
 

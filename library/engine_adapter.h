@@ -23,7 +23,19 @@ namespace vellumtrace {
 struct Dictionary::Impl {
   std::string path;
   std::shared_ptr<const CompiledDictionary> compiled;
+  bool missing = false;
 };
+
+// The library's access to a Dictionary's insides.
+struct DictionaryAccess {
+  using Impl = Dictionary::Impl;
+  static const Dictionary::Impl& Of(const Dictionary& dictionary) { return *dictionary.impl_; }
+  static Dictionary Make(std::shared_ptr<const Dictionary::Impl> impl) {
+    return Dictionary(std::move(impl));
+  }
+};
+
+using DictionaryImpl = DictionaryAccess::Impl;
 
 namespace adapter {
 
@@ -44,17 +56,35 @@ struct RunKeyword {
 struct RunResult {
   std::u16string output;
   std::vector<RunSentence> sentences;
+  // The important words, the synthetic closing word left out.
   std::vector<RunKeyword> keywords;
+  // How many of `keywords` make the title.
   size_t titleWordCount = 0;
 };
 
 // Reads and compiles the dictionary at `path` (UTF-8), through the
 // process's cache of compiled dictionaries.
-Result<std::shared_ptr<const Dictionary::Impl>> LoadDictionary(const std::string& path);
+Result<std::shared_ptr<const DictionaryImpl>> LoadDictionary(const std::string& path);
+// The empty dictionary, standing in for the file at `path`.
+std::shared_ptr<const DictionaryImpl> MissingDictionary(const std::string& path);
 
-// One run over `text` (already cut at its NUL) with the loaded dictionary.
-Status Run(const Dictionary::Impl& dictionary, std::u16string_view text, int percent,
-           bool html, const Options& options, RunResult* result);
+// One engine, kept across runs so that its memo of what the dictionary
+// makes of each token serves every later run. One thread at a time.
+class Runner {
+ public:
+  Runner();
+  ~Runner();
+  Runner(const Runner&) = delete;
+  Runner& operator=(const Runner&) = delete;
+
+  // One run over `text` (which holds no NUL) with the loaded dictionary.
+  Status Run(const DictionaryImpl& dictionary, std::u16string text, const Options& options,
+             RunResult* result);
+
+ private:
+  struct Engine;
+  std::unique_ptr<Engine> m_engine;
+};
 
 }  // namespace adapter
 }  // namespace vellumtrace

@@ -1,6 +1,8 @@
 #include "vellumtrace/summarize.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -62,20 +64,33 @@ std::string RenderJson(const Summary& summary, const std::string& plainText) {
   return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-Result<Summary> SummarizeOrThrow(const Dictionary& dictionary, std::string_view input,
-                                 const Options& options) {
-  const size_t base = input.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-  const std::string_view body = input.substr(base);
-  std::u16string text;
+// The first fault of the input in byte order: invalid UTF-8 or a NUL byte
+// (which a text never holds).
+Status CheckText(std::string_view body, size_t base, std::u16string* text) {
   Utf8Error where;
-  if (!DecodeUtf8(body, &text, &where)) {
+  const bool valid = DecodeUtf8(body, text, &where);
+  const size_t nul = body.find('\0');
+  if (!valid && (nul == std::string_view::npos || where.byteOffset < nul)) {
     return Status(StatusCode::kInvalidUtf8,
                   "the text is not valid UTF-8 at byte " + std::to_string(base + where.byteOffset),
                   base + where.byteOffset);
   }
-  const std::string_view used = body.substr(0, body.find('\0'));
+  if (nul != std::string_view::npos) {
+    return Status(StatusCode::kNulInText,
+                  "the text holds a NUL byte at byte " + std::to_string(base + nul), base + nul);
+  }
+  return Status();
+}
+
+Result<Summary> SummarizeOrThrow(adapter::Runner& runner, const Dictionary& dictionary,
+                                 std::string_view input, const Options& options) {
+  const size_t base = input.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  const std::string_view body = input.substr(base);
+  std::u16string text;
+  Status status = CheckText(body, base, &text);
+  if (!status.ok()) return status;
   if (options.max_length != 0) {
-    const size_t over = FirstByteOverUtf16Length(used, options.max_length);
+    const size_t over = FirstByteOverUtf16Length(body, options.max_length);
     if (over != std::string_view::npos) {
       return Status(StatusCode::kTextTooLong,
                     "the text is over the bound of " + std::to_string(options.max_length) +
@@ -83,14 +98,14 @@ Result<Summary> SummarizeOrThrow(const Dictionary& dictionary, std::string_view 
                     base + over);
     }
   }
-  const int percent = std::clamp(options.percent, -1, 101);
+  const DictionaryImpl& impl = DictionaryAccess::Of(dictionary);
   adapter::RunResult run;
-  Status status = adapter::Run(dictionary.impl(), text, percent,
-                               options.format == Format::kHtml, options, &run);
+  status = runner.Run(impl, std::move(text), options, &run);
   if (!status.ok()) return status;
 
   Summary summary;
-  status = PlaceSentences(run, TokenRanges(used, base), &summary.sentences);
+  summary.dictionary_missing = impl.missing;
+  status = PlaceSentences(run, TokenRanges(body, base), &summary.sentences);
   if (!status.ok()) return status;
   for (const adapter::RunKeyword& k : run.keywords) {
     summary.keywords.push_back({EncodeUtf8(k.word), EncodeUtf8(k.stem), k.count});
@@ -101,12 +116,10 @@ Result<Summary> SummarizeOrThrow(const Dictionary& dictionary, std::string_view 
   return summary;
 }
 
-}  // namespace
-
-Result<Summary> Summarize(const Dictionary& dictionary, std::string_view utf8_text,
-                          const Options& options) {
+template <typename Call>
+Result<Summary> Guarded(Call call) {
   try {
-    return SummarizeOrThrow(dictionary, utf8_text, options);
+    return call();
   } catch (const std::bad_alloc&) {
     return Status(StatusCode::kOutOfMemory, "out of memory");
   } catch (const std::exception& e) {
@@ -115,6 +128,44 @@ Result<Summary> Summarize(const Dictionary& dictionary, std::string_view utf8_te
     return Status(StatusCode::kInternal, "an unknown exception");
   }
 }
+
+}  // namespace
+
+struct Summarizer::State {
+  Dictionary dictionary;
+  adapter::Runner runner;
+};
+
+Summarizer::Summarizer(Dictionary dictionary)
+    : state_(new State{std::move(dictionary), {}}) {}
+Summarizer::~Summarizer() = default;
+Summarizer::Summarizer(Summarizer&&) noexcept = default;
+Summarizer& Summarizer::operator=(Summarizer&&) noexcept = default;
+
+Result<Summary> Summarizer::Summarize(std::string_view utf8_text, const Options& options) {
+  return Guarded(
+      [&] { return SummarizeOrThrow(state_->runner, state_->dictionary, utf8_text, options); });
+}
+
+const Dictionary& Summarizer::dictionary() const { return state_->dictionary; }
+
+Result<Summary> Summarize(const Dictionary& dictionary, std::string_view utf8_text,
+                          const Options& options) {
+  return Guarded([&] {
+    // One engine per thread: its memo serves every later call on the
+    // thread, and starts afresh when the dictionary changes.
+    thread_local adapter::Runner runner;
+    return SummarizeOrThrow(runner, dictionary, utf8_text, options);
+  });
+}
+
+namespace detail {
+void ValueOfFailedResult(const Status& status) {
+  std::fprintf(stderr, "vellumtrace: the value of a failed Result was asked for: %s\n",
+               status.message().c_str());
+  std::abort();
+}
+}  // namespace detail
 
 const char* Version() { return VELLUMTRACE_VERSION; }
 

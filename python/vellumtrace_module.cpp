@@ -22,6 +22,8 @@ const char* CodeName(vellumtrace::StatusCode code) {
     case vellumtrace::StatusCode::kTextTooLong: return "text_too_long";
     case vellumtrace::StatusCode::kDictionaryUnavailable: return "dictionary_unavailable";
     case vellumtrace::StatusCode::kOutOfMemory: return "out_of_memory";
+    case vellumtrace::StatusCode::kNulInText: return "nul_in_text";
+    case vellumtrace::StatusCode::kDictionaryInvalid: return "dictionary_invalid";
     case vellumtrace::StatusCode::kInternal: break;
   }
   return "internal";

@@ -20,18 +20,22 @@ enum class Format {
 };
 
 /// Settings of one Summarize call. The defaults give the command's result.
+/// A plain value: copy it freely, share it read-only between threads.
 struct Options {
-  /// Share of the words to keep, 0..100; values outside are clamped.
-  int percent = 20;
+  /// Share of the words to keep, 0..100; values outside are clamped. The
+  /// best graded sentences (earlier first on ties) are taken until they
+  /// hold at least this share of the words.
+  double percent = 20;
+  /// When not 0: the summary is the `sentences` best graded sentences
+  /// (earlier first on ties), and `percent` is not used.
+  std::size_t sentences = 0;
   Format format = Format::kText;
   /// Longest text accepted, in UTF-16 code units; 0 lifts the bound.
   std::size_t max_length = 49999;
-  /// Receives the diagnostic dumps as UTF-8 fragments, in order. Unset: no
-  /// dumps are made.
+  /// Receives the diagnostic dumps (the rule lists, the article and the
+  /// summary) as UTF-8 chunks, in order, on the calling thread. Unset: no
+  /// dumps are made. An exception it throws fails the call with kInternal.
   std::function<void(std::string_view fragment)> on_debug;
-  /// Receives the alert (text, caption) raised when a run cannot use its
-  /// dictionary. The run then fails with kDictionaryUnavailable.
-  std::function<void(std::string_view text, std::string_view caption)> on_alert;
 };
 
 }  // namespace vellumtrace

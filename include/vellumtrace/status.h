@@ -13,6 +13,13 @@
 
 namespace vellumtrace {
 
+class Status;
+namespace detail {
+/// Ends the program with `status` on standard error: the value of a failed
+/// Result was asked for.
+[[noreturn]] VELLUMTRACE_API void ValueOfFailedResult(const Status& status);
+}  // namespace detail
+
 /// Why a call failed.
 enum class StatusCode {
   kOk = 0,
@@ -23,15 +30,21 @@ enum class StatusCode {
   /// The text is longer than Options::max_length; Status::byte_offset() is
   /// the first byte over the bound.
   kTextTooLong,
-  /// The dictionary file is missing, unreadable or malformed.
+  /// The dictionary file is missing or cannot be read (Dictionary::Load).
   kDictionaryUnavailable,
   kOutOfMemory,
   /// A fault inside the library, or an exception thrown by a callback.
   kInternal,
+  /// The text holds a NUL byte; Status::byte_offset() is where.
+  kNulInText,
+  /// The dictionary file is not well-formed XML, or is over one of the
+  /// dictionary limits (Dictionary::Load).
+  kDictionaryInvalid,
 };
 
 /// The outcome of a call that returns no value: ok, or a code with a
-/// message (UTF-8) and, for faults in the input text, a byte offset.
+/// message (UTF-8) and, for faults in the input text, a byte offset. A
+/// plain value: copy it freely.
 class VELLUMTRACE_API Status {
  public:
   /// Success.
@@ -62,16 +75,26 @@ class Result {
 
   bool ok() const { return value_.has_value(); }
   const Status& status() const { return status_; }
-  /// The value; only valid when ok().
-  const T& value() const& { return *value_; }
-  T& value() & { return *value_; }
-  T&& value() && { return std::move(*value_); }
-  const T& operator*() const& { return *value_; }
-  T& operator*() & { return *value_; }
-  const T* operator->() const { return &*value_; }
-  T* operator->() { return &*value_; }
+  /// The value. REQUIRES: ok(); otherwise the program ends with the status
+  /// on standard error (checked in every build).
+  const T& value() const& { return Checked(); }
+  T& value() & { return Checked(); }
+  T&& value() && { return std::move(Checked()); }
+  const T& operator*() const& { return Checked(); }
+  T& operator*() & { return Checked(); }
+  const T* operator->() const { return &Checked(); }
+  T* operator->() { return &Checked(); }
 
  private:
+  T& Checked() {
+    if (!value_) detail::ValueOfFailedResult(status_);
+    return *value_;
+  }
+  const T& Checked() const {
+    if (!value_) detail::ValueOfFailedResult(status_);
+    return *value_;
+  }
+
   std::optional<T> value_;
   Status status_;
 };

@@ -21,15 +21,16 @@ struct SummarySentence {
   bool selected = false;
 };
 
-/// An important word: the first spelling met, its stem and how often the
-/// stem occurs.
+/// An important word of the text: the first spelling met, its stem and how
+/// often the stem occurs.
 struct Keyword {
   std::string word;
   std::string stem;
   std::int64_t count = 0;
 };
 
-/// The result of Summarize. Strings are UTF-8.
+/// The result of Summarize. Strings are UTF-8. A plain value, owned by the
+/// caller.
 struct Summary {
   /// The result in the requested Format, exactly as the command writes it.
   std::string text;
@@ -38,8 +39,11 @@ struct Summary {
   std::vector<SummarySentence> sentences;
   /// The important words, most frequent first (ties in text order).
   std::vector<Keyword> keywords;
-  /// The title words: the leading keywords.
+  /// The title words: the leading keywords (at most five).
   std::vector<std::string> title;
+  /// True when the run used Dictionary::Missing(): the whole text is one
+  /// sentence and no word is important.
+  bool dictionary_missing = false;
 };
 
 }  // namespace vellumtrace

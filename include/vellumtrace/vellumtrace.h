@@ -1,7 +1,13 @@
 /** @file
  * The Vellumtrace C API: summaries from C and from any language that binds
  * to C. Strings are UTF-8 with explicit lengths; every object a call
- * allocates has exactly one free function; no call throws or aborts.
+ * allocates has exactly one free function (which accepts NULL); no call
+ * throws or aborts, and every call accepts NULL for any pointer argument
+ * with the result its comment gives.
+ *
+ * Threads: a dictionary may be used by any number of threads at once; a
+ * summarizer, an options object, a summary or an error by one thread at a
+ * time (they may move between threads).
  */
 #ifndef VELLUMTRACE_VELLUMTRACE_H_
 #define VELLUMTRACE_VELLUMTRACE_H_
@@ -10,6 +16,7 @@
 #include <stdint.h>
 
 #include "vellumtrace/export.h"
+#include "vellumtrace/version.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -23,7 +30,9 @@ typedef enum vellumtrace_status {
   VELLUMTRACE_TEXT_TOO_LONG = 3,
   VELLUMTRACE_DICTIONARY_UNAVAILABLE = 4,
   VELLUMTRACE_OUT_OF_MEMORY = 5,
-  VELLUMTRACE_INTERNAL = 6
+  VELLUMTRACE_INTERNAL = 6,
+  VELLUMTRACE_NUL_IN_TEXT = 7,
+  VELLUMTRACE_DICTIONARY_INVALID = 8
 } vellumtrace_status;
 
 /** Result forms; see vellumtrace::Format. */
@@ -35,6 +44,9 @@ typedef enum vellumtrace_format {
 
 /** A loaded dictionary; may be shared by threads. */
 typedef struct vellumtrace_dictionary vellumtrace_dictionary;
+/** A summarizer kept across texts (faster for many texts); one thread at a
+ * time. It holds its own reference to its dictionary. */
+typedef struct vellumtrace_summarizer vellumtrace_summarizer;
 /** Settings of a run; defaults as vellumtrace::Options. */
 typedef struct vellumtrace_options vellumtrace_options;
 /** The result of a run. */
@@ -51,8 +63,10 @@ typedef struct vellumtrace_sentence {
 } vellumtrace_sentence;
 
 /* Every call that can fail returns its status and, when `error` is not
- * NULL and the call failed, stores a new error in *error (NULL on success).
- * Out pointers are set only on success. */
+ * NULL, stores in *error a new error on failure and NULL on success (NULL
+ * too when even the error could not be allocated). Out pointers are set
+ * only on success; a NULL out pointer fails with
+ * VELLUMTRACE_INVALID_ARGUMENT. */
 
 VELLUMTRACE_API vellumtrace_status vellumtrace_dictionary_load(
     const char* path, size_t path_length, vellumtrace_dictionary** dictionary,
@@ -63,9 +77,14 @@ VELLUMTRACE_API vellumtrace_status vellumtrace_dictionary_for_language(
     vellumtrace_error** error);
 VELLUMTRACE_API void vellumtrace_dictionary_free(vellumtrace_dictionary* dictionary);
 
-/** NULL only when out of memory. */
+/** NULL only when out of memory. The setters do nothing on NULL. */
 VELLUMTRACE_API vellumtrace_options* vellumtrace_options_new(void);
+/** 0..100; values outside are clamped. */
 VELLUMTRACE_API void vellumtrace_options_set_percent(vellumtrace_options* options, int percent);
+/** When not 0, the summary is this many best graded sentences (earlier
+ * first on ties) and the percent is not used. */
+VELLUMTRACE_API void vellumtrace_options_set_sentences(vellumtrace_options* options,
+                                                       size_t sentences);
 VELLUMTRACE_API void vellumtrace_options_set_format(vellumtrace_options* options,
                                                     vellumtrace_format format);
 /** In UTF-16 code units; 0 lifts the bound. */
@@ -73,33 +92,56 @@ VELLUMTRACE_API void vellumtrace_options_set_max_length(vellumtrace_options* opt
                                                         size_t max_length);
 VELLUMTRACE_API void vellumtrace_options_free(vellumtrace_options* options);
 
-/** `options` may be NULL for the defaults. */
+/** A summarizer for `dictionary` (which may be freed afterwards). */
+VELLUMTRACE_API vellumtrace_status vellumtrace_summarizer_new(
+    const vellumtrace_dictionary* dictionary, vellumtrace_summarizer** summarizer,
+    vellumtrace_error** error);
+/** Summarises `text_length` bytes of UTF-8 at `text` (NULL only with length
+ * 0); a NUL byte among them fails with VELLUMTRACE_NUL_IN_TEXT and its
+ * offset. `options` may be NULL for the defaults. */
+VELLUMTRACE_API vellumtrace_status vellumtrace_summarizer_summarize(
+    vellumtrace_summarizer* summarizer, const char* text, size_t text_length,
+    const vellumtrace_options* options, vellumtrace_summary** summary,
+    vellumtrace_error** error);
+VELLUMTRACE_API void vellumtrace_summarizer_free(vellumtrace_summarizer* summarizer);
+
+/** As vellumtrace_summarizer_summarize, through a summarizer kept for the
+ * calling thread; any thread may call it at any time. */
 VELLUMTRACE_API vellumtrace_status vellumtrace_summarize(
     const vellumtrace_dictionary* dictionary, const char* text, size_t text_length,
     const vellumtrace_options* options, vellumtrace_summary** summary,
     vellumtrace_error** error);
 VELLUMTRACE_API void vellumtrace_summary_free(vellumtrace_summary* summary);
 
-/** The result text, valid until the summary is freed; NUL-terminated too. */
+/* The accessors take a NULL summary as an empty one. */
+
+/** The result text, valid until the summary is freed; NUL-terminated too.
+ * `length` may be NULL. "" (length 0) for a NULL summary. */
 VELLUMTRACE_API const char* vellumtrace_summary_text(const vellumtrace_summary* summary,
                                                      size_t* length);
 VELLUMTRACE_API size_t vellumtrace_summary_sentence_count(const vellumtrace_summary* summary);
-/** Returns 0 when `index` is out of range. */
+/** Returns 0, leaving *sentence alone, when `index` is out of range or
+ * `sentence` is NULL; 1 otherwise. */
 VELLUMTRACE_API int vellumtrace_summary_sentence(const vellumtrace_summary* summary,
                                                  size_t index, vellumtrace_sentence* sentence);
 VELLUMTRACE_API size_t vellumtrace_summary_keyword_count(const vellumtrace_summary* summary);
-/** The keyword's word (valid until the summary is freed) and count; NULL
- * when `index` is out of range. */
+/** The keyword's word (valid until the summary is freed) and count, each
+ * out pointer optional; NULL when `index` is out of range. */
 VELLUMTRACE_API const char* vellumtrace_summary_keyword(const vellumtrace_summary* summary,
                                                         size_t index, size_t* length,
                                                         int64_t* count);
 VELLUMTRACE_API size_t vellumtrace_summary_title_count(const vellumtrace_summary* summary);
+/** NULL when `index` is out of range; `length` may be NULL. */
 VELLUMTRACE_API const char* vellumtrace_summary_title_word(const vellumtrace_summary* summary,
                                                            size_t index, size_t* length);
+/** 1 when the run used no dictionary (see vellumtrace::Dictionary::Missing). */
+VELLUMTRACE_API int vellumtrace_summary_dictionary_missing(const vellumtrace_summary* summary);
 
+/** VELLUMTRACE_OK for a NULL error (no error). */
 VELLUMTRACE_API vellumtrace_status vellumtrace_error_code(const vellumtrace_error* error);
-/** NUL-terminated UTF-8, valid until the error is freed. */
+/** NUL-terminated UTF-8, valid until the error is freed; "" for NULL. */
 VELLUMTRACE_API const char* vellumtrace_error_message(const vellumtrace_error* error);
+/** 0 for NULL. */
 VELLUMTRACE_API size_t vellumtrace_error_byte_offset(const vellumtrace_error* error);
 VELLUMTRACE_API void vellumtrace_error_free(vellumtrace_error* error);
 
