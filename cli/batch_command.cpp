@@ -70,7 +70,8 @@ int RunBatchCommand(const SummarizeOptions& options, const std::string& dictiona
   }
   Options summaryOptions;
   summaryOptions.format = FormatNamed(options.format);
-  summaryOptions.percent = static_cast<int>(std::min<size_t>(DecimalValue(options.percent), 101));
+  summaryOptions.percent = static_cast<double>(std::min<size_t>(DecimalValue(options.percent), 101));
+  if (!options.sentences.empty()) summaryOptions.sentences = DecimalValue(options.sentences);
   const size_t maxLength = DecimalValue(options.maxLength);
   summaryOptions.max_length = maxLength;
 

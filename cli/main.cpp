@@ -21,14 +21,12 @@
 #include "cli/batch_command.h"
 #include "cli/evaluate_command.h"
 #include "cli/exit_status.h"
-#include "platform/linux/linux_platform.h"
 #include "cli/option_values.h"
-#include "platform/linux/stream_debug_output.h"
 #include "cli/summarize_options.h"
-#include "engine/summarizer_engine.h"
-#include "engine/text_bounds.h"
+#include "platform/linux/installed_module_locator.h"
 #include "text/utf8_file.h"
 #include "text/utf_codec.h"
+#include "vellumtrace/summarize.h"
 
 #ifndef VELLUMTRACE_VERSION
 #define VELLUMTRACE_VERSION "0.0.0"
@@ -41,29 +39,17 @@ bool IsLanguageCode(const std::string& code) {
   return code.find_first_of("/\\:") == std::string::npos;
 }
 
-// The engine's settings for this run, in one place. Returns false with a
-// usage message when a path or code is not UTF-8; `dictionary` gets the
-// dictionary's path as the file system sees it.
-bool ConfigureEngine(SummarizerEngine& engine, const SummarizeOptions& options,
-                     std::string* dictionary, std::string* error) {
-  if (!options.dictionary.empty()) {
-    std::u16string path;
-    if (!DecodeUtf8(options.dictionary, &path, nullptr)) {
-      *error = "--dictionary: the path is not valid UTF-8";
-      return false;
-    }
-    engine.SetDictionaryPath(std::move(path));
-  } else {
-    std::u16string code;
-    if (!DecodeUtf8(options.language, &code, nullptr)) {
-      *error = "--language: the code is not valid UTF-8";
-      return false;
-    }
-    engine.SetDictionaryPath(engine.DictionaryPathFor(code));
+// The dictionary file of this run: --dictionary as given, or the
+// language's file among the installed dictionaries.
+std::string DictionaryPath(const SummarizeOptions& options) {
+  if (!options.dictionary.empty()) return options.dictionary;
+  std::string folder = Dictionary::DataFolder();
+  if (folder.empty()) {
+    folder = EncodeUtf8(InstalledModuleLocator().ModuleFolder());
+  } else if (folder.back() != '/') {
+    folder += '/';
   }
-  engine.SetOutputStyle(options.format == "html" ? OutputStyle::kHtml : OutputStyle::kPlainText);
-  *dictionary = EncodeUtf8(engine.DictionaryPath());
-  return true;
+  return folder + "dic/" + options.language + ".xml";
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -91,22 +77,33 @@ bool DumpClobbersARead(const SummarizeOptions& options, const std::string& dicti
   return false;
 }
 
+// The dictionary of a single-file run. One that cannot be used raises the
+// alert on standard error, and the run goes on without it (exit 3).
+Dictionary LoadOrStandIn(const std::string& path) {
+  Result<Dictionary> loaded = Dictionary::Load(path);
+  if (loaded.ok()) return std::move(loaded).value();
+  // The message is "cannot use the dictionary PATH: REASON".
+  const std::string& message = loaded.status().message();
+  const std::string lead = "cannot use the dictionary " + path + ": ";
+  const std::string reason = message.starts_with(lead) ? message.substr(lead.size()) : message;
+  if (isatty(STDERR_FILENO)) std::fputc('\a', stderr);
+  std::fprintf(stderr, "ZEV: Dictionary File not found\nZEV: dictionary %s: %s\n", path.c_str(),
+               reason.c_str());
+  std::fflush(stderr);
+  return Dictionary::Missing(path);
+}
+
 int Summarize(const SummarizeOptions& options) {
   if (!IsLanguageCode(options.language)) {
     return Fail(kExitUsage, "--language takes a language code such as 'en', not a path "
                             "(use --dictionary for a file): '" + options.language + "'");
   }
-  if (IsBatchRun(options)) {
-    LinuxPlatform platform;
-    SummarizerEngine engine(platform.Services());
-    std::string dictionary, error;
-    if (!ConfigureEngine(engine, options, &dictionary, &error)) return Fail(kExitUsage, error);
-    return RunBatchCommand(options, dictionary);
-  }
+  const std::string dictionaryPath = DictionaryPath(options);
+  if (IsBatchRun(options)) return RunBatchCommand(options, dictionaryPath);
   std::u16string text;
-  std::string error;
+  std::string bytes, error;
   const std::string input = options.inputs.empty() ? "-" : options.inputs.front();
-  switch (ReadUtf8File(input, DecimalValue(options.maxLength), &text, &error)) {
+  switch (ReadUtf8File(input, DecimalValue(options.maxLength), &text, &error, &bytes)) {
     case TextFileStatus::kRead:
       break;
     case TextFileStatus::kTooLong:
@@ -116,43 +113,50 @@ int Summarize(const SummarizeOptions& options) {
       return Fail(kExitBadInput, error);
   }
 
-  LinuxPlatform platform;
-  StreamDebugOutput dumps;
-  const bool dumping = !options.debugOutput.empty();
-  if (dumping) platform.SetDebugOutput(&dumps);
-  SummarizerEngine engine(platform.Services());
-  std::string dictionary;
-  if (!ConfigureEngine(engine, options, &dictionary, &error)) return Fail(kExitUsage, error);
-
   // Opened (and truncated) only now that the input has been read and checked.
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> dumpFile(nullptr, &std::fclose);
-  if (dumping) {
+  std::FILE* dumps = nullptr;
+  if (!options.debugOutput.empty()) {
     std::string clobbered;
-    if (options.debugOutput != "-" && DumpClobbersARead(options, dictionary, &clobbered)) {
+    if (options.debugOutput != "-" && DumpClobbersARead(options, dictionaryPath, &clobbered)) {
       return Fail(kExitUsage, "--debug-output: '" + options.debugOutput + "' is " + clobbered +
                                   "; the dump would overwrite it");
     }
     if (options.debugOutput == "-") {
-      dumps.SetStream(stderr);
+      dumps = stderr;
     } else {
       dumpFile.reset(std::fopen(options.debugOutput.c_str(), "wb"));
       if (!dumpFile) {
         return Fail(kExitBadInput, "cannot write the debug output to " + options.debugOutput);
       }
-      dumps.SetStream(dumpFile.get());
+      dumps = dumpFile.get();
     }
   }
 
-  const auto percent = static_cast<int32_t>(std::min<size_t>(DecimalValue(options.percent), 101));
-  const std::string result = EncodeUtf8(engine.RunSummary(std::move(text), percent));
-  if (dumping && !dumps.Flush()) {
+  const Dictionary dictionary = LoadOrStandIn(dictionaryPath);
+  Options run;
+  run.percent = static_cast<double>(std::min<size_t>(DecimalValue(options.percent), 101));
+  if (!options.sentences.empty()) run.sentences = DecimalValue(options.sentences);
+  run.format = options.format == "html" ? Format::kHtml : Format::kText;
+  run.max_length = 0;  // the reader held the text to the bound
+  bool dumpWritten = true;
+  if (dumps != nullptr) {
+    run.on_debug = [&](std::string_view fragment) {
+      dumpWritten = std::fwrite(fragment.data(), 1, fragment.size(), dumps) == fragment.size() &&
+                    dumpWritten;
+    };
+  }
+  Result<Summary> summary = vellumtrace::Summarize(dictionary, bytes, run);
+  if (!summary.ok()) return Fail(kExitBadInput, summary.status().message());
+  if (dumps != nullptr && (!dumpWritten || std::fflush(dumps) != 0 || std::ferror(dumps))) {
     return Fail(kExitBadInput, "cannot write the debug output to " + options.debugOutput);
   }
+  const std::string& result = summary->text;
   if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() ||
       std::fflush(stdout) != 0) {
     return Fail(kExitBadInput, "cannot write the result to standard output");
   }
-  return platform.GetAlert().TimesShown() > 0 ? kExitNoDictionary : kExitSuccess;
+  return summary->dictionary_missing ? kExitNoDictionary : kExitSuccess;
 }
 
 int Main(int argc, char** argv) {
@@ -172,11 +176,17 @@ int Main(int argc, char** argv) {
                  "Language code: uses dic/CODE.xml of the installed data")
       ->capture_default_str()
       ->excludes(dictionary);
-  app.add_option("--percent", options.percent,
-                 "Share of the words to keep, 0..100 (larger values keep all)")
+  auto* percent = app.add_option("--percent", options.percent,
+                                 "Share of the words to keep, 0..100 (larger values keep all)")
+                       ->check(kDecimal)
+                       ->type_name("N")
+                       ->capture_default_str();
+  app.add_option("--sentences", options.sentences,
+                 "Keep the N best sentences instead of a share of the words")
       ->check(kDecimal)
+      ->check(kPositive)
       ->type_name("N")
-      ->capture_default_str();
+      ->excludes(percent);
   app.add_option("--format", options.format, "Result form")
       ->check(CLI::IsMember({"text", "html", "json"}))
       ->capture_default_str();

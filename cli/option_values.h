@@ -21,6 +21,13 @@ inline const CLI::Validator kDecimal(
     },
     "");
 
+// After kDecimal: a count from 1 up.
+inline const CLI::Validator kPositive(
+    [](std::string& value) -> std::string {
+      return value == "0" ? "a count from 1 up was expected, not 0" : std::string();
+    },
+    "");
+
 inline const CLI::Validator kNonEmpty(
     [](std::string& value) -> std::string {
       return value.empty() ? "an empty path names no file" : std::string();

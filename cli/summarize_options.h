@@ -16,6 +16,7 @@ struct SummarizeOptions {
   std::string dictionary;
   std::string language = "en";
   std::string percent = "20";  // decimal: any number of digits clamps
+  std::string sentences;       // empty: by percent
   std::string format = "text";
   std::string debugOutput;
   std::string maxLength = std::to_string(kMaxTextLength);
