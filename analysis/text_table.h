@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/text_arena.h"
-#include "engine/hash_table.h"
+#include "base/hash_table.h"
 
 namespace vellumtrace {
 

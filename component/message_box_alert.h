@@ -3,7 +3,8 @@
 
 #include <string_view>
 
-#include "engine/alert.h"
+#include "base/alert.h"
+#include "base/diagnostic.h"
 
 namespace vellumtrace {
 

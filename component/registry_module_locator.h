@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/module_locator.h"
+#include "base/module_locator.h"
 
 namespace vellumtrace {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "engine/debug_output.h"
+#include "base/debug_output.h"
 
 namespace vellumtrace {
 

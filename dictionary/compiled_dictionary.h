@@ -12,7 +12,7 @@
 
 #include "dictionary/language_dictionary.h"
 #include "dictionary/rewrite_rule.h"
-#include "engine/hash_table.h"
+#include "base/hash_table.h"
 
 namespace vellumtrace {
 

@@ -6,8 +6,8 @@
 
 #include "dictionary/compiled_dictionary.h"
 #include "dictionary/file_identity.h"
-#include "engine/hash_table.h"
-#include "engine/spin_lock.h"
+#include "base/hash_table.h"
+#include "base/spin_lock.h"
 
 namespace vellumtrace {
 

@@ -8,7 +8,7 @@
 #include "dictionary/dictionary_cache.h"
 #include "dictionary/file_identity.h"
 #include "dictionary/xml_reader.h"
-#include "engine/alert.h"
+#include "base/diagnostic.h"
 
 namespace vellumtrace {
 

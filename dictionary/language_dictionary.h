@@ -5,7 +5,6 @@
 
 namespace vellumtrace {
 
-class DebugOutput;
 class Diagnostic;
 class XmlDocument;
 
@@ -26,8 +25,6 @@ struct LanguageDictionary {
   // loaded document. A section that cannot be had writes the diagnostic;
   // among the eight, it also ends the reading.
   void ReadSections(XmlDocument& document, Diagnostic& diagnostic);
-  // Writes every list but the grader terms to `out`.
-  void DumpRuleLists(DebugOutput& out) const;
 };
 
 }  // namespace vellumtrace

@@ -4,9 +4,9 @@
 
 #include "dictionary/dictionary_cache.h"
 #include "dictionary/section_names.h"
-#include "engine/alert.h"
-#include "engine/debug_output.h"
-#include "engine/module_locator.h"
+#include "base/alert.h"
+#include "base/debug_output.h"
+#include "base/module_locator.h"
 #include "engine/text_bounds.h"
 #include "output/diagnostic_dumps.h"
 #include "output/render.h"
@@ -75,7 +75,7 @@ std::u16string SummarizerEngine::RunSummary(std::u16string text, int32_t percent
 std::u16string SummarizerEngine::RunSummary(std::u16string text, const SelectionRule& rule) {
   StartRun(std::move(text));
   SummaryRun& run = *m_run;
-  run.dictionary->Lists().DumpRuleLists(Debug());
+  DumpRuleLists(run.dictionary->Lists(), Debug());
   DumpArticle(run.article, Debug());
   run.selection = Select(run.article, run.grading.grades, rule);
   std::u16string result;

@@ -8,6 +8,7 @@
 #include "dictionary/dictionary_loader.h"
 #include "engine/summarizer_engine.h"
 #include "fuzz/fuzz_support.h"
+#include "output/diagnostic_dumps.h"
 
 using namespace vellumtrace;
 
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       platform.diagnostic.written != 0) {
     __builtin_trap();
   }
-  run.dictionary->Lists().DumpRuleLists(platform.debug);
+  DumpRuleLists(run.dictionary->Lists(), platform.debug);
 
   // A second read, past the cache, ends the same way with the same items,
   // and the compiled rules stem every item of the file.

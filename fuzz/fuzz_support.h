@@ -14,10 +14,11 @@
 #include <string_view>
 
 #include "platform/linux/libxml2_reader.h"
-#include "engine/alert.h"
-#include "engine/debug_output.h"
+#include "base/alert.h"
+#include "base/diagnostic.h"
+#include "base/debug_output.h"
 #include "engine/engine_services.h"
-#include "engine/module_locator.h"
+#include "base/module_locator.h"
 
 namespace vellumtrace::fuzz {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/debug_output.h"
+#include "base/debug_output.h"
 #include "output/dump_fragments.h"
 
 namespace vellumtrace {

@@ -4,11 +4,16 @@
 #include <string_view>
 
 #include "analysis/article.h"
+#include "dictionary/language_dictionary.h"
 #include "grading/grading.h"
 
 namespace vellumtrace {
 
 class DebugOutput;
+
+// The rule-list dump: every list but the grader terms, a header line per
+// list and one line per entry.
+void DumpRuleLists(const LanguageDictionary& dictionary, DebugOutput& out);
 
 // The article dump: every sentence with its words, then the word list.
 // One debug-output call per fragment; nothing at all for a disabled sink.

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/alert.h"
+#include "base/alert.h"
+#include "base/diagnostic.h"
 
 namespace vellumtrace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "engine/debug_output.h"
+#include "base/debug_output.h"
 #include "engine/engine_services.h"
 #include "platform/linux/console_alert.h"
 #include "platform/linux/installed_module_locator.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/debug_output.h"
+#include "base/debug_output.h"
 
 namespace vellumtrace {
 

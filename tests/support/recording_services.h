@@ -5,10 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/alert.h"
-#include "engine/debug_output.h"
+#include "base/alert.h"
+#include "base/diagnostic.h"
+#include "base/debug_output.h"
 #include "engine/engine_services.h"
-#include "engine/module_locator.h"
+#include "base/module_locator.h"
 #include "platform/linux/libxml2_reader.h"
 
 namespace vellumtrace::testing {

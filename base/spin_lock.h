@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_ENGINE_SPIN_LOCK_H_
-#define VELLUMTRACE_ENGINE_SPIN_LOCK_H_
+#ifndef VELLUMTRACE_BASE_SPIN_LOCK_H_
+#define VELLUMTRACE_BASE_SPIN_LOCK_H_
 
 #include <atomic>
 
@@ -33,4 +33,4 @@ class SpinLockHold {
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_ENGINE_SPIN_LOCK_H_
+#endif  // VELLUMTRACE_BASE_SPIN_LOCK_H_

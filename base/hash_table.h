@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_ENGINE_HASH_TABLE_H_
-#define VELLUMTRACE_ENGINE_HASH_TABLE_H_
+#ifndef VELLUMTRACE_BASE_HASH_TABLE_H_
+#define VELLUMTRACE_BASE_HASH_TABLE_H_
 
 // The hash tables of the engine: Abseil's open-addressing tables where the
 // build has Abseil (Linux), the standard ones elsewhere (the Windows
@@ -73,4 +73,4 @@ using HashSet = std::unordered_set<K, H, E>;
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_ENGINE_HASH_TABLE_H_
+#endif  // VELLUMTRACE_BASE_HASH_TABLE_H_

@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_ENGINE_MODULE_LOCATOR_H_
-#define VELLUMTRACE_ENGINE_MODULE_LOCATOR_H_
+#ifndef VELLUMTRACE_BASE_MODULE_LOCATOR_H_
+#define VELLUMTRACE_BASE_MODULE_LOCATOR_H_
 
 #include <string>
 
@@ -17,4 +17,4 @@ class ModuleLocator {
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_ENGINE_MODULE_LOCATOR_H_
+#endif  // VELLUMTRACE_BASE_MODULE_LOCATOR_H_

@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_ENGINE_DEBUG_OUTPUT_H_
-#define VELLUMTRACE_ENGINE_DEBUG_OUTPUT_H_
+#ifndef VELLUMTRACE_BASE_DEBUG_OUTPUT_H_
+#define VELLUMTRACE_BASE_DEBUG_OUTPUT_H_
 
 #include <string_view>
 
@@ -25,4 +25,4 @@ class NullDebugOutput final : public DebugOutput {
 
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_ENGINE_DEBUG_OUTPUT_H_
+#endif  // VELLUMTRACE_BASE_DEBUG_OUTPUT_H_

@@ -1,5 +1,5 @@
-#ifndef VELLUMTRACE_ENGINE_ALERT_H_
-#define VELLUMTRACE_ENGINE_ALERT_H_
+#ifndef VELLUMTRACE_BASE_ALERT_H_
+#define VELLUMTRACE_BASE_ALERT_H_
 
 #include <string_view>
 
@@ -16,14 +16,6 @@ class Alert {
   virtual void ShowDetail(std::u16string_view /*detail*/) {}
 };
 
-// The trace of a failing XML reader call: the single character "d" on the
-// process's standard output, no line end.
-class Diagnostic {
- public:
-  virtual ~Diagnostic() = default;
-  virtual void WriteReaderFailure() = 0;
-};
-
 }  // namespace vellumtrace
 
-#endif  // VELLUMTRACE_ENGINE_ALERT_H_
+#endif  // VELLUMTRACE_BASE_ALERT_H_
