@@ -257,3 +257,39 @@ TEST(TextTable, DenseIdsInOrderAndAMovedTableStillFinds) {
 
 }  // namespace
 }  // namespace vellumtrace
+
+namespace vellumtrace {
+namespace {
+
+// The memo keeps at most its bound of tokens from run to run: one more,
+// and the next run starts afresh; a new dictionary always does.
+TEST(TokenMemo, StartsAfreshPastItsBoundOrWithAnotherDictionary) {
+  LanguageDictionary lists;
+  lists.m_step1_post = {u"s"};
+  const auto dictionary = Rules(lists);
+  const auto other = Rules(lists);
+  const struct {
+    size_t tokens;
+    std::shared_ptr<const CompiledDictionary> next;
+    size_t kept;
+  } cases[] = {
+      {TokenMemo::kMostTokens, dictionary, TokenMemo::kMostTokens},
+      {TokenMemo::kMostTokens + 1, dictionary, 0},
+      {10, other, 0},
+      {10, dictionary, 10},
+  };
+  for (const auto& c : cases) {
+    TokenMemo memo;
+    memo.Bind(dictionary);
+    for (size_t i = 0; i < c.tokens; ++i) {
+      const std::string digits = std::to_string(i);
+      memo.FactsOf(std::u16string(digits.begin(), digits.end()));
+    }
+    ASSERT_EQ(memo.TokenCount(), c.tokens);
+    memo.Bind(c.next);
+    EXPECT_EQ(memo.TokenCount(), c.kept) << c.tokens << " tokens";
+  }
+}
+
+}  // namespace
+}  // namespace vellumtrace

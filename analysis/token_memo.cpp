@@ -8,7 +8,6 @@ namespace {
 // Past this many distinct tokens a memo starts afresh rather than grow
 // without end over a long series of runs: some 15 MB, which the component's
 // 32-bit processes can spare, and more than a large news corpus holds.
-constexpr size_t kMostTokens = size_t{1} << 18;
 }  // namespace
 
 void TokenMemo::Bind(std::shared_ptr<const CompiledDictionary> dictionary) {

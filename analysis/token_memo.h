@@ -26,6 +26,9 @@ struct TokenFacts {
 // thread at a time).
 class TokenMemo {
  public:
+  // Past this many distinct tokens, the next Bind starts afresh.
+  static constexpr size_t kMostTokens = size_t{1} << 18;
+
   // Readies the memo for a run with `dictionary`: a different dictionary,
   // or a memo grown past its bound, starts afresh.
   void Bind(std::shared_ptr<const CompiledDictionary> dictionary);
@@ -41,6 +44,8 @@ class TokenMemo {
   // Scratch for a run: by memo stem id, the run's own stem id (or
   // TextTable::kAbsent), and all of them kAbsent between runs.
   std::vector<TextTable::Id>& RunStemIds() { return m_runStemIds; }
+  // Distinct tokens learnt since the memo last started afresh.
+  size_t TokenCount() const { return m_facts.size(); }
 
  private:
   const TokenFacts& Learn(std::u16string_view token);

@@ -31,6 +31,7 @@
 #include "platform/linux/installed_module_locator.h"
 #include "platform/linux/libxml2_reader.h"
 #include "text/utf_codec.h"
+#include "vellumtrace/summarize.h"
 
 namespace vellumtrace {
 namespace {
@@ -228,6 +229,33 @@ void BM_RunSummaryArticle2K(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
 }
 
+// The same article through the public library: a Summarizer kept across
+// calls (the engine above is the yardstick, bench/library_vs_engine.sh
+// gives the ratio), and the one-shot call with its per-thread summarizer.
+std::string Article2K() {
+  std::string bytes = ReadBytes(VELLUMTRACE_SOURCE_DIR "/samples/bees.txt") + "\n" +
+                      ReadBytes(VELLUMTRACE_SOURCE_DIR "/samples/lighthouse.txt");
+  if (bytes.size() > 2000) bytes.resize(bytes.rfind(' ', 2000));
+  return bytes;
+}
+
+void BM_SummarizerArticle2K(benchmark::State& state) {
+  const std::string text = Article2K();
+  auto dictionary = Dictionary::Load(VELLUMTRACE_SOURCE_DIR "/dic/en.xml");
+  Summarizer summarizer(*dictionary);
+  summarizer.Summarize(text);  // warms the memo
+  for (auto _ : state) benchmark::DoNotOptimize(summarizer.Summarize(text));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+
+void BM_SummarizeOneShotArticle2K(benchmark::State& state) {
+  const std::string text = Article2K();
+  auto dictionary = Dictionary::Load(VELLUMTRACE_SOURCE_DIR "/dic/en.xml");
+  Summarize(*dictionary, text);
+  for (auto _ : state) benchmark::DoNotOptimize(Summarize(*dictionary, text));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+
 // The 100 English evaluation documents (read at run time from
 // $VELLUMTRACE_BBC_DOCS, default /work/shared/eval/bbc_en/docs; skipped when
 // absent), each thread with its own engine and one shared dictionary.
@@ -313,6 +341,8 @@ BENCHMARK(BM_RunSummary)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunSummaryLargestComponentText)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunSummaryArticle2K)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SummarizerArticle2K)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SummarizeOneShotArticle2K)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SummariseEvaluationDocuments)->Threads(1)->Threads(2)->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_TokenTable, U16Hash)->Unit(benchmark::kMillisecond);

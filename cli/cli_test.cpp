@@ -185,6 +185,10 @@ TEST_F(CliTest, HostileInputIsRefusedPromptlyWithItsPlace) {
       {"UTF-16 without mark", tool, "T\0h\0e\0"s, 1,
        "NUL byte at byte offset 1 (line 1, column 2): it looks like UTF-16"},
       {"UTF-16 with mark", tool, "\xFF\xFET\0h\0"s, 1, "UTF-16 byte-order mark"},
+      {"UTF-16 big-endian with mark", tool, "\xFE\xFF\0T\0h"s, 1, "UTF-16 byte-order mark"},
+      // A bound past what a size can hold saturates: it bounds nothing.
+      {"bound saturates", tool + " --max-length 99999999999999999999999 --percent 100", "Bees fly.",
+       0, ""},
       {"one NUL is no UTF-16", tool, "ab\n\0"s, 1, "(line 2, column 1): a text holds none"},
       {"NUL in UTF-8", tool, "\xEF\xBB\xBF" "ab\ncd\0ef"s, 1,
        "NUL byte at byte offset 8 (line 2, column 3): a text holds none"},

@@ -236,6 +236,12 @@ TEST(DictionaryLoader, FailuresNameTheirReason) {
   fs::create_directories(dir / "folder.xml");
   std::string growing = "<d><step1_post>";
   for (int i = 0; i < 513; ++i) growing += "<e>|ab</e>";  // 513 rules of 2 units: 1,026
+  // Prefix rules lengthen words too: half the growth each side.
+  std::string both = "<d><step1_pre>";
+  for (int i = 0; i < 257; ++i) both += "<e>|ab</e>";
+  both += "</step1_pre><step1_post>";
+  for (int i = 0; i < 256; ++i) both += "<e>|ab</e>";
+  both += "</step1_post></d>";
   const struct {
     const char* name;
     std::string content;  // none: no file at all
@@ -246,6 +252,9 @@ TEST(DictionaryLoader, FailuresNameTheirReason) {
       {"empty.xml", "-", u"not well-formed: the file is empty"},
       {"unclosed.xml", "<d>\n  <linebreak><e>.</e>\n</d>", u"not well-formed at line 3, column 5"},
       {"growing.xml", growing + "</step1_post></d>",
+       u"over a limit: its prefix and suffix rules can lengthen a word by 1026 code units in all, "
+       u"the limit is 1024"},
+      {"both.xml", both,
        u"over a limit: its prefix and suffix rules can lengthen a word by 1026 code units in all, "
        u"the limit is 1024"},
   };

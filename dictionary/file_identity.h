@@ -7,6 +7,12 @@ namespace vellumtrace {
 
 // What tells one version of a file from another without reading it: where
 // it lives, its size and its modification time.
+// File times advance by clock ticks: a version younger than this could be
+// followed, within its tick, by a same-sized edit that keeps the time, so
+// it is not trusted yet.
+inline constexpr int64_t kSettledAfterNanos = int64_t{2} * 1000 * 1000 * 1000;
+inline bool IsSettled(int64_t ageNanos) { return ageNanos > kSettledAfterNanos; }
+
 struct FileIdentity {
   uint64_t device = 0;
   uint64_t file = 0;  // inode or file index

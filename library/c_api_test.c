@@ -67,6 +67,74 @@ static void errors_are_values(const vellumtrace_dictionary* dictionary) {
   vellumtrace_error_free(error);
 }
 
+/* The header's promises: *error is NULL after a success, every accessor
+ * takes NULL, a kept summarizer agrees with the one-shot call, and a NUL
+ * inside an explicit length is refused where it stands. */
+static void contract_as_written(const vellumtrace_dictionary* dictionary) {
+  static const char text[] = "The cat saw the dog. The dog saw the cat. Birds sing.";
+  int stale_error_storage_is_never_read = 0;
+  vellumtrace_error* error = (vellumtrace_error*)&stale_error_storage_is_never_read;
+  vellumtrace_summarizer* summarizer = NULL;
+  CHECK(vellumtrace_summarizer_new(dictionary, &summarizer, &error) == VELLUMTRACE_OK);
+  CHECK(error == NULL && summarizer != NULL);
+  vellumtrace_options* options = vellumtrace_options_new();
+  vellumtrace_options_set_sentences(options, 1);
+  vellumtrace_summary* kept = NULL;
+  vellumtrace_summary* once = NULL;
+  error = (vellumtrace_error*)&stale_error_storage_is_never_read;
+  CHECK(vellumtrace_summarizer_summarize(summarizer, text, strlen(text), options, &kept, &error) ==
+        VELLUMTRACE_OK);
+  CHECK(error == NULL);
+  CHECK(vellumtrace_summarize(dictionary, text, strlen(text), options, &once, NULL) ==
+        VELLUMTRACE_OK);
+  if (kept != NULL && once != NULL) {
+    CHECK(strcmp(vellumtrace_summary_text(kept, NULL), vellumtrace_summary_text(once, NULL)) == 0);
+    size_t selected = 0;
+    vellumtrace_sentence sentence;
+    for (size_t i = 0; vellumtrace_summary_sentence(kept, i, &sentence); ++i) {
+      selected += (size_t)sentence.selected;
+    }
+    CHECK(selected == 1);
+    CHECK(vellumtrace_summary_dictionary_missing(kept) == 0);
+  }
+  vellumtrace_summary_free(kept);
+  vellumtrace_summary_free(once);
+
+  kept = NULL;
+  CHECK(vellumtrace_summarizer_summarize(summarizer, "Cut here.\0hidden", 16, NULL, &kept,
+                                         &error) == VELLUMTRACE_NUL_IN_TEXT);
+  CHECK(kept == NULL && vellumtrace_error_byte_offset(error) == 9);
+  vellumtrace_error_free(error);
+  CHECK(vellumtrace_summarizer_summarize(NULL, "x", 1, NULL, &kept, NULL) ==
+        VELLUMTRACE_INVALID_ARGUMENT);
+
+  /* A NULL summary reads as an empty one, a NULL error as none. */
+  size_t length = 99;
+  int64_t count = 0;
+  vellumtrace_sentence sentence;
+  CHECK(strcmp(vellumtrace_summary_text(NULL, &length), "") == 0 && length == 0);
+  CHECK(vellumtrace_summary_sentence_count(NULL) == 0);
+  CHECK(vellumtrace_summary_sentence(NULL, 0, &sentence) == 0);
+  CHECK(vellumtrace_summary_keyword_count(NULL) == 0);
+  CHECK(vellumtrace_summary_keyword(NULL, 0, &length, &count) == NULL);
+  CHECK(vellumtrace_summary_title_count(NULL) == 0);
+  CHECK(vellumtrace_summary_title_word(NULL, 0, &length) == NULL);
+  CHECK(vellumtrace_summary_dictionary_missing(NULL) == 0);
+  CHECK(vellumtrace_error_code(NULL) == VELLUMTRACE_OK);
+  CHECK(strcmp(vellumtrace_error_message(NULL), "") == 0);
+  CHECK(vellumtrace_error_byte_offset(NULL) == 0);
+  vellumtrace_options_set_sentences(NULL, 1);
+  vellumtrace_summarizer_free(NULL);
+  vellumtrace_summarizer_free(summarizer);
+  vellumtrace_options_free(options);
+
+  char version[32];
+  snprintf(version, sizeof version, "%d.%d.%d", VELLUMTRACE_VERSION_MAJOR,
+           VELLUMTRACE_VERSION_MINOR, VELLUMTRACE_VERSION_PATCH);
+  CHECK(strcmp(version, vellumtrace_version()) == 0);
+  CHECK(strcmp(VELLUMTRACE_VERSION_STRING, vellumtrace_version()) == 0);
+}
+
 int main(void) {
   vellumtrace_dictionary* dictionary = NULL;
   vellumtrace_error* error = NULL;
@@ -78,6 +146,7 @@ int main(void) {
   }
   summarize_and_read_back(dictionary);
   errors_are_values(dictionary);
+  contract_as_written(dictionary);
   vellumtrace_dictionary_free(dictionary);
   CHECK(strcmp(vellumtrace_version(), "") != 0);
   return failures == 0 ? 0 : 1;

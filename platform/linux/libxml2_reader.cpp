@@ -329,6 +329,8 @@ bool Libxml2Document::GetElementsByTagName(
 
 }  // namespace
 
+Libxml2Reader::Libxml2Reader(Clock clock) : Libxml2Reader() { m_clock = clock; }
+
 Libxml2Reader::Libxml2Reader() {
   // libxml2 wants its one-time set-up done once, before threads parse; a
   // reader may be the first thing a new thread makes.
@@ -352,14 +354,14 @@ bool Libxml2Reader::Identify(const std::u16string& path, FileIdentity* identity)
   identity->size = static_cast<uint64_t>(status.st_size);
   constexpr int64_t kNanos = 1000 * 1000 * 1000;
   identity->modified = static_cast<int64_t>(status.st_mtim.tv_sec) * kNanos + status.st_mtim.tv_nsec;
-  // File times advance by clock ticks: a version younger than two seconds
-  // could be followed, within its tick, by a same-sized edit that keeps the
-  // time, so it is not trusted yet.
+  identity->settled = IsSettled(m_clock() - identity->modified);
+  return true;
+}
+
+int64_t Libxml2Reader::RealTime() {
   struct timespec now {};
   clock_gettime(CLOCK_REALTIME, &now);
-  const int64_t age = static_cast<int64_t>(now.tv_sec) * kNanos + now.tv_nsec - identity->modified;
-  identity->settled = age > 2 * kNanos;
-  return true;
+  return static_cast<int64_t>(now.tv_sec) * 1000 * 1000 * 1000 + now.tv_nsec;
 }
 
 }  // namespace vellumtrace

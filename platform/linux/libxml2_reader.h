@@ -1,6 +1,7 @@
 #ifndef VELLUMTRACE_PLATFORM_LINUX_LIBXML2_READER_H_
 #define VELLUMTRACE_PLATFORM_LINUX_LIBXML2_READER_H_
 
+#include <cstdint>
 #include <memory>
 
 #include "dictionary/xml_reader.h"
@@ -13,9 +14,18 @@ namespace vellumtrace {
 // other, and lists and nodes keep their document's tree alive.
 class Libxml2Reader final : public XmlReader {
  public:
+  // The wall clock, in nanoseconds since the epoch.
+  using Clock = int64_t (*)();
+  static int64_t RealTime();
+
   Libxml2Reader();
+  // A reader that judges files' ages by `clock`, for tests.
+  explicit Libxml2Reader(Clock clock);
   std::unique_ptr<XmlDocument> CreateDocument() override;
   bool Identify(const std::u16string& path, FileIdentity* identity) override;
+
+ private:
+  Clock m_clock = &RealTime;
 };
 
 }  // namespace vellumtrace

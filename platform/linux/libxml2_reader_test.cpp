@@ -1,6 +1,8 @@
 #include "platform/linux/libxml2_reader.h"
+#include "tests/support/test_paths.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -659,6 +661,40 @@ TEST_F(Libxml2ReaderTest, UnloadedDocumentHasNoElements) {
   // A failed load forgets the document loaded before.
   EXPECT_EQ(doc->Load(PathIn(u"missing.xml")), LoadResult::kNotLoaded);
   EXPECT_EQ(SectionItems(*doc, u"linebreak"), Texts{});
+}
+
+}  // namespace
+}  // namespace vellumtrace
+
+namespace vellumtrace {
+namespace {
+
+int64_t g_now = 0;
+int64_t FakeNow() { return g_now; }
+
+// A file's version is trusted (cached) only once it is more than two
+// seconds old by the reader's clock, whatever the clock says.
+TEST(Libxml2ReaderIdentity, AVersionIsSettledOnlyPastTwoSeconds) {
+  const fs::path file = fs::temp_directory_path() / ("vellumtrace_settle_" + std::to_string(getpid()));
+  std::ofstream(file) << "<d/>";
+  constexpr int64_t kSecond = 1000 * 1000 * 1000;
+  const struct timespec times[2] = {{1700000000, 250}, {1700000000, 250}};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  const int64_t modified = int64_t{1700000000} * kSecond + 250;
+  const struct {
+    int64_t age;
+    bool settled;
+  } cases[] = {{-kSecond, false}, {0, false}, {1, false},           {kSecond, false},
+               {2 * kSecond, false}, {2 * kSecond + 1, true}, {3600 * kSecond, true}};
+  Libxml2Reader reader(&FakeNow);
+  for (const auto& c : cases) {
+    g_now = modified + c.age;
+    FileIdentity identity;
+    ASSERT_TRUE(reader.Identify(testing::U16Path(file), &identity));
+    EXPECT_EQ(identity.modified, modified);
+    EXPECT_EQ(identity.settled, c.settled) << "age " << c.age << " ns";
+  }
+  fs::remove(file);
 }
 
 }  // namespace
