@@ -57,6 +57,20 @@ class SilentDiagnostic final : public Diagnostic {
   void WriteReaderFailure() override {}
 };
 
+// A run has a keyword for most distinct words: ASCII ones are copied in
+// place (no allocation for a short one), the rest go through the codec.
+inline void AssignUtf8(std::string& out, std::u16string_view text) {
+  out.resize(text.size());
+  char* bytes = out.data();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] >= 0x80) {
+      out = EncodeUtf8(text);
+      return;
+    }
+    bytes[i] = static_cast<char>(text[i]);
+  }
+}
+
 bool IsReadableFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -148,8 +162,17 @@ Status Runner::Run(const DictionaryImpl& dictionary, std::u16string text,
   result->sentences.clear();
   result->sentences.reserve(article.sentences.size());
   for (size_t i = 0; i < article.sentences.size(); ++i) {
-    result->sentences.push_back({article.sentences[i].wordCount, run.grading.grades[i],
-                                 i < run.selection.size() && run.selection[i] != 0});
+    const SentenceSpan& span = article.sentences[i];
+    RunSentence sentence{0, 0, run.grading.grades[i],
+                         i < run.selection.size() && run.selection[i] != 0};
+    // The last sentence ends with the synthetic word, which has no place.
+    const size_t words = span.wordCount - (i + 1 == article.sentences.size() ? 1 : 0);
+    if (span.wordCount != 0 && words != 0) {
+      const size_t last = span.firstWord + words - 1;
+      sentence.start = article.WordOffset(span.firstWord);
+      sentence.end = article.WordOffset(last) + article.Word(last).size();
+    }
+    result->sentences.push_back(sentence);
   }
   result->keywords.clear();
   result->keywords.reserve(run.grading.importantWords.size());
@@ -157,9 +180,10 @@ Status Runner::Run(const DictionaryImpl& dictionary, std::u16string text,
   for (size_t rank = 0; rank < run.grading.importantWords.size(); ++rank) {
     const TextTable::Id id = run.grading.importantWords[rank];
     if (article.IsSyntheticWord(article.stemFirstWord[id])) continue;
-    result->keywords.push_back({std::u16string(article.EntryWord(id)),
-                                std::u16string(article.StemText(id)),
-                                article.stemCounts[id]});
+    Keyword& keyword = result->keywords.emplace_back();
+    AssignUtf8(keyword.word, article.EntryWord(id));
+    AssignUtf8(keyword.stem, article.StemText(id));
+    keyword.count = article.stemCounts[id];
     if (rank < kTitleWords) ++result->titleWordCount;
   }
   return Status();

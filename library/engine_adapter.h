@@ -16,6 +16,7 @@
 #include "vellumtrace/dictionary.h"
 #include "vellumtrace/options.h"
 #include "vellumtrace/status.h"
+#include "vellumtrace/summary.h"
 
 namespace vellumtrace {
 
@@ -40,24 +41,22 @@ using DictionaryImpl = DictionaryAccess::Impl;
 namespace adapter {
 
 struct RunSentence {
-  // Words the engine counts in the sentence, the closing synthetic word
-  // of the last sentence included.
-  size_t wordCount = 0;
+  // Where the sentence lies in the run's text, in UTF-16 code units: from
+  // its first word's start to its last word's end. Empty (start == end)
+  // for a sentence without a word of the text, as the one the closing
+  // synthetic word may make alone.
+  size_t start = 0;
+  size_t end = 0;
   int64_t grade = 0;
   bool selected = false;
 };
 
-struct RunKeyword {
-  std::u16string word;
-  std::u16string stem;
-  int64_t count = 0;
-};
 
 struct RunResult {
   std::u16string output;
   std::vector<RunSentence> sentences;
   // The important words, the synthetic closing word left out.
-  std::vector<RunKeyword> keywords;
+  std::vector<Keyword> keywords;
   // How many of `keywords` make the title.
   size_t titleWordCount = 0;
 };

@@ -23,28 +23,18 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Pairs the engine's sentences with the input's tokens, in order. Only the
-// single-space word closing every split has no bytes: it ends the last
-// sentence, and a sentence made of it alone is left out.
-Status PlaceSentences(const adapter::RunResult& run, const std::vector<ByteRange>& tokens,
-                      std::vector<SummarySentence>* sentences) {
-  size_t next = 0;
-  for (size_t i = 0; i < run.sentences.size(); ++i) {
-    const adapter::RunSentence& sentence = run.sentences[i];
-    const size_t synthetic = i + 1 == run.sentences.size() ? 1 : 0;
-    if (sentence.wordCount < synthetic) break;
-    const size_t words = sentence.wordCount - synthetic;
-    if (words == 0) continue;
-    if (next + words > tokens.size()) break;
-    sentences->push_back({tokens[next].start, tokens[next + words - 1].end, sentence.grade,
+// The engine's sentences at their bytes in the input. A sentence without a
+// word of the text (the closing synthetic word alone) has none and is left
+// out.
+void PlaceSentences(const adapter::RunResult& run, ByteOffsets bytes, size_t base,
+                    std::vector<SummarySentence>* sentences) {
+  sentences->reserve(run.sentences.size());
+  for (const adapter::RunSentence& sentence : run.sentences) {
+    if (sentence.start == sentence.end) continue;
+    const size_t start = bytes.At(sentence.start);
+    sentences->push_back({base + start, base + bytes.At(sentence.end), sentence.grade,
                           sentence.selected});
-    next += words;
   }
-  if (next != tokens.size() || run.sentences.empty()) {
-    sentences->clear();
-    return Status(StatusCode::kInternal, "the engine's words do not match the text");
-  }
-  return Status();
 }
 
 std::string RenderJson(const Summary& summary, const std::string& plainText) {
@@ -89,15 +79,16 @@ Result<Summary> SummarizeOrThrow(adapter::Runner& runner, const Dictionary& dict
   std::u16string text;
   Status status = CheckText(body, base, &text);
   if (!status.ok()) return status;
-  if (options.max_length != 0) {
+  if (options.max_length != 0 && text.size() > options.max_length) {
     const size_t over = FirstByteOverUtf16Length(body, options.max_length);
-    if (over != std::string_view::npos) {
+    {
       return Status(StatusCode::kTextTooLong,
                     "the text is over the bound of " + std::to_string(options.max_length) +
                         " UTF-16 code units from byte " + std::to_string(base + over),
                     base + over);
     }
   }
+  const size_t textUnits = text.size();
   const DictionaryImpl& impl = DictionaryAccess::Of(dictionary);
   adapter::RunResult run;
   status = runner.Run(impl, std::move(text), options, &run);
@@ -105,11 +96,9 @@ Result<Summary> SummarizeOrThrow(adapter::Runner& runner, const Dictionary& dict
 
   Summary summary;
   summary.dictionary_missing = impl.missing;
-  status = PlaceSentences(run, TokenRanges(body, base), &summary.sentences);
-  if (!status.ok()) return status;
-  for (const adapter::RunKeyword& k : run.keywords) {
-    summary.keywords.push_back({EncodeUtf8(k.word), EncodeUtf8(k.stem), k.count});
-  }
+  PlaceSentences(run, ByteOffsets(body, textUnits), base, &summary.sentences);
+  summary.keywords = std::move(run.keywords);
+  summary.title.reserve(run.titleWordCount);
   for (size_t i = 0; i < run.titleWordCount; ++i) summary.title.push_back(summary.keywords[i].word);
   summary.text = EncodeUtf8(run.output);
   if (options.format == Format::kJson) summary.text = RenderJson(summary, summary.text);

@@ -3,24 +3,15 @@
 #include <string>
 
 namespace vellumtrace {
-namespace {
-
-// Tab, LF, VT, FF, CR and space: the engine's white space, nothing more.
-bool IsSpaceByte(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-}  // namespace
-
-std::vector<ByteRange> TokenRanges(std::string_view text, size_t base) {
-  std::vector<ByteRange> ranges;
-  size_t start = 0;
-  while (start < text.size()) {
-    while (start < text.size() && IsSpaceByte(text[start])) ++start;
-    size_t stop = start;
-    while (stop < text.size() && !IsSpaceByte(text[stop])) ++stop;
-    if (stop > start) ranges.push_back({base + start, base + stop});
-    start = stop;
+size_t ByteOffsets::At(size_t unit) {
+  if (m_ascii) return unit;
+  while (m_unit < unit && m_byte < m_text.size()) {
+    const auto lead = static_cast<unsigned char>(m_text[m_byte]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    m_unit += length == 4 ? 2 : 1;  // four-byte forms need a surrogate pair
+    m_byte += length;
   }
-  return ranges;
+  return m_byte;
 }
 
 size_t FirstByteOverUtf16Length(std::string_view text, size_t maxUnits) {

@@ -163,7 +163,20 @@ bool AppendUtf8(std::string& out, std::u16string_view text, LoneSurrogate policy
 }
 
 std::string EncodeUtf8(std::u16string_view text) {
+  // Words are mostly ASCII: one narrowing copy, and for most no allocation
+  // at all. Long texts take the path that reserves large buffers well.
   std::string out;
+  if (text.size() <= 256) {
+    out.resize(text.size());
+    char* ascii = out.data();
+    size_t i = 0;
+    while (i < text.size() && text[i] < 0x80) {
+      ascii[i] = static_cast<char>(text[i]);
+      ++i;
+    }
+    if (i == text.size()) return out;
+    out.clear();
+  }
   ReserveLarge(out, text.size() + text.size() / 4);
   AppendUtf8(out, text);
   return out;
