@@ -182,10 +182,29 @@ def _restore_dictionary(path, identity, language):
     return dictionary
 
 
+# The file of each language, by code and VELLUMTRACE_DATA_DIR: finding the
+# installed data costs several times more than loading a file through the
+# library's cache, which still notices a changed file by its identity.
+_language_files = {}
+
+
+def _language_handle(code):
+    key = (code, os.environ.get("VELLUMTRACE_DATA_DIR"))
+    path = _language_files.get(key)
+    if path is not None:
+        try:
+            return _vellumtrace.load_dictionary(path)
+        except DictionaryNotFoundError:
+            pass  # removed since: look again
+    handle = _vellumtrace.dictionary_for_language(code)
+    _language_files[key] = handle.path
+    return handle
+
+
 def _dictionary_handle(language, dictionary):
     """The library dictionary for a language= or dictionary= argument."""
     if dictionary is None:
-        return _vellumtrace.dictionary_for_language(_language_code(language))
+        return _language_handle(_language_code(language))
     if language is not None:
         raise TypeError("give language or dictionary, not both")
     if not isinstance(dictionary, Dictionary):

@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -445,6 +446,22 @@ PYBIND11_MODULE(_vellumtrace, m) {
       py::arg("text"), py::arg("dictionary"), py::arg("percent"), py::arg("sentences"),
       py::arg("format"), py::arg("max_length"),
       "One run through the calling thread's summarizer; arguments already checked.");
+
+  // The benchmark's floor: the library alone over UTF-8 texts, no Python
+  // objects, the GIL released.
+  m.def(
+      "library_seconds",
+      [](const std::vector<std::string>& texts, const Dictionary& dictionary) {
+        py::gil_scoped_release release;
+        vellumtrace::Summarizer summarizer(dictionary);
+        const auto start = std::chrono::steady_clock::now();
+        for (const std::string& text : texts) {
+          if (!summarizer.Summarize(text).ok()) return -1.0;
+        }
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      },
+      py::arg("texts"), py::arg("dictionary"),
+      "Seconds one library Summarizer takes over UTF-8 texts (-1 when one fails).");
 
   py::class_<KeptSummarizer>(m, "_Summarizer", "A library Summarizer with its options.")
       .def(py::init<const Dictionary&, double, size_t, int, size_t>(), py::arg("dictionary"),
