@@ -1,3 +1,5 @@
+import ast
+import inspect
 import math
 import multiprocessing
 import os
@@ -250,3 +252,39 @@ def test_the_gil_is_released_while_a_dictionary_loads(tmp_path):
     loader.join()
     assert took and took[0] > 0.05, "the dictionary read too fast to tell"
     assert stall < took[0] / 2, (stall, took[0])
+
+
+def _stub_tree():
+    stub = pathlib.Path(vellumtrace.__file__).with_name("__init__.pyi")
+    return ast.parse(stub.read_text("utf-8"))
+
+
+def test_the_stub_docstrings_and_signatures_match_the_package():
+    tree = _stub_tree()
+    stubbed = {node.name: node for node in tree.body
+               if isinstance(node, (ast.ClassDef, ast.FunctionDef))}
+    assert set(stubbed) | {"__version__"} == set(vellumtrace.__all__)
+    assert vellumtrace.__version__ == vellumtrace._vellumtrace.__version__
+    assert (pathlib.Path(vellumtrace.__file__).with_name("py.typed")).is_file()
+
+    def parameters(node):
+        args = node.args
+        return [a.arg for a in args.posonlyargs + args.args + args.kwonlyargs if a.arg != "self"]
+
+    def check(name, runtime, node):
+        assert inspect.getdoc(runtime), f"{name} has no docstring"
+        if isinstance(node, ast.FunctionDef) and not any(
+                isinstance(d, ast.Name) and d.id == "property" for d in node.decorator_list):
+            signature = inspect.signature(runtime)
+            assert [p for p in signature.parameters if p not in ("self", "cls")] == \
+                [p for p in parameters(node) if p != "cls"], name
+
+    for name, node in stubbed.items():
+        runtime = getattr(vellumtrace, name)
+        check(name, runtime, node)
+        if isinstance(node, ast.ClassDef):
+            for member in node.body:
+                if isinstance(member, ast.FunctionDef) and member.name != "__init__":
+                    check(f"{name}.{member.name}", getattr(runtime, member.name), member)
+                elif isinstance(member, ast.FunctionDef):
+                    check(name, runtime, member)
