@@ -229,29 +229,52 @@ def test_threads_share_a_summarizer_safely(source_dir):
     assert results == [expected] * 4
 
 
-def test_the_gil_is_released_while_a_dictionary_loads(tmp_path):
-    # Enough grader terms that reading them takes a while: the main thread,
-    # which needs only the GIL, must not stall for the length of the read.
+def _big_dictionary(folder):
     terms = "".join(f"<e>term{i}</e>" for i in range(300_000))
-    big = tmp_path / "big.xml"
+    big = folder / "big.xml"
     big.write_text(f'<?xml version="1.0"?><dictionary language="xx"><linebreak><e>.</e>'
                    f"</linebreak><grader-tc>{terms}</grader-tc></dictionary>")
+    return big
+
+
+@pytest.mark.parametrize("work", [
+    lambda folder: vellumtrace.Dictionary.load(_big_dictionary(folder)),
+    lambda folder: vellumtrace.summarize("Words and more words. " * 200_000, max_length=0),
+    lambda folder: vellumtrace.Summarizer(max_length=0)(b"Some other words. " * 200_000),
+], ids=["Dictionary.load", "summarize", "Summarizer"])
+def test_the_gil_is_released_during_long_work(tmp_path, work):
+    # The main thread, which needs only the GIL, must not stall for the
+    # length of the work done on another thread.
     took = []
 
-    def load():
+    def run():
         start = time.perf_counter()
-        vellumtrace.Dictionary.load(big)
+        work(tmp_path)
         took.append(time.perf_counter() - start)
 
-    loader = threading.Thread(target=load)
+    worker = threading.Thread(target=run)
     last, stall = time.perf_counter(), 0.0
-    loader.start()
-    while loader.is_alive():
+    worker.start()
+    while worker.is_alive():
         now = time.perf_counter()
         stall, last = max(stall, now - last), now
-    loader.join()
-    assert took and took[0] > 0.05, "the dictionary read too fast to tell"
+    worker.join()
+    assert took and took[0] > 0.05, "the work was too short to tell"
     assert stall < took[0] / 2, (stall, took[0])
+
+
+def test_summarize_and_a_summarizer_serve_dask_workers(source_dir):
+    distributed = pytest.importorskip("dask.distributed")
+    texts = [p.read_text("utf-8") for p in sorted((source_dir / "samples").glob("*.txt"))]
+    texts.append(UNICODE.encode("utf-8"))
+    keep = vellumtrace.Summarizer("fr", sentences=2)
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        one_shot = client.gather(client.map(vellumtrace.summarize, texts, percent=40))
+        kept = client.gather(client.map(keep, texts))
+    assert one_shot == [vellumtrace.summarize(t, percent=40) for t in texts]
+    assert kept == [keep(t) for t in texts]
 
 
 def _stub_tree():
