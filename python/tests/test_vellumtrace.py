@@ -167,6 +167,8 @@ def test_results_pickle_by_value():
         assert copy.sentences[0].text == text[:copy.sentences[0].end]
         for item in summary.sentences + summary.keywords:
             assert pickle.loads(pickle.dumps(item)) == item and hash(item) == hash(item)
+    summary.sentences.clear(), summary.keywords.clear(), summary.title.clear()
+    assert summary.sentences and summary.keywords and summary.title  # each read a new list
     other = vellumtrace.summarize(UNICODE, percent=80)
     assert other != vellumtrace.summarize(UNICODE, percent=40)
 
@@ -237,10 +239,14 @@ def _big_dictionary(folder):
     return big
 
 
+def _big_text():  # many distinct words: a long run
+    return "".join(f"Word{i} and more{i % 997}. " for i in range(300_000))
+
+
 @pytest.mark.parametrize("work", [
     lambda folder: vellumtrace.Dictionary.load(_big_dictionary(folder)),
-    lambda folder: vellumtrace.summarize("Words and more words. " * 200_000, max_length=0),
-    lambda folder: vellumtrace.Summarizer(max_length=0)(b"Some other words. " * 200_000),
+    lambda folder: vellumtrace.summarize(_big_text(), max_length=0),
+    lambda folder: vellumtrace.Summarizer(max_length=0)(_big_text().encode()),
 ], ids=["Dictionary.load", "summarize", "Summarizer"])
 def test_the_gil_is_released_during_long_work(tmp_path, work):
     # The main thread, which needs only the GIL, must not stall for the

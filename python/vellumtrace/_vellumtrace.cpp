@@ -388,6 +388,12 @@ class KeptSummarizer {
   vellumtrace::Options options_;
 };
 
+py::list CopyOf(const py::list& list) {
+  PyObject* copy = PyList_GetSlice(list.ptr(), 0, PyList_GET_SIZE(list.ptr()));
+  if (copy == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::list>(copy);
+}
+
 std::string Repr(const py::handle& object) { return py::repr(object).cast<std::string>(); }
 
 }  // namespace
@@ -542,14 +548,15 @@ PYBIND11_MODULE(_vellumtrace, m) {
   py::class_<Summary>(m, "Summary",
                       "The result of a summary: the text in the requested format, every\n"
                       "sentence of the input, the important words and the title words.\n"
-                      "Pickles by value.")
+                      "It keeps the input text for Sentence.text; pickles by value.")
       .def_property_readonly("text", &Summary::text,
                              "The summary in the requested format, exactly as the command writes it.")
-      .def_property_readonly("sentences", &Summary::sentences,
+      // Lists are the caller's to change: each read gives a new one.
+      .def_property_readonly("sentences", [](Summary& s) { return CopyOf(s.sentences()); },
                              "Every sentence of the input (list of Sentence), in text order.")
-      .def_property_readonly("keywords", &Summary::keywords,
+      .def_property_readonly("keywords", [](Summary& s) { return CopyOf(s.keywords()); },
                              "The important words (list of Keyword), most frequent first.")
-      .def_property_readonly("title", &Summary::title,
+      .def_property_readonly("title", [](Summary& s) { return CopyOf(s.title()); },
                              "The title words (list of str): the leading keywords, at most five.")
       .def("__str__", &Summary::text, "The summary's text.")
       .def(
