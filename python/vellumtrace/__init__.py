@@ -159,17 +159,21 @@ class Dictionary:
         return self._language
 
     def __repr__(self):
+        """The class and the file."""
         return f"<vellumtrace.Dictionary {self._path!r}>"
 
     def __eq__(self, other):
+        """Equal when loaded from the same path and the same file there."""
         if not isinstance(other, Dictionary):
             return NotImplemented
         return (self._path, self._identity) == (other._path, other._identity)
 
     def __hash__(self):
+        """The hash of the path and the file's identity."""
         return hash((self._path, self._identity))
 
     def __reduce__(self):
+        """Pickles as the absolute path, the file's identity and the language."""
         return _restore_dictionary, (self._path, self._identity, self._language)
 
 
@@ -296,10 +300,12 @@ class Summarizer:
         return dict(self._settings)
 
     def __repr__(self):
+        """The dictionary and the options given."""
         given = ", ".join(f"{k}={v!r}" for k, v in self._settings.items() if v is not None)
         return f"vellumtrace.Summarizer(dictionary={self._dictionary!r}, {given})"
 
     def __reduce__(self):
+        """Pickles as the dictionary (see Dictionary) and the options."""
         return _restore_summarizer, (self._dictionary, self._settings)
 
 
