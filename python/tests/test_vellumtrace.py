@@ -317,3 +317,29 @@ def test_the_stub_docstrings_and_signatures_match_the_package():
                     check(f"{name}.{member.name}", getattr(runtime, member.name), member)
                 elif isinstance(member, ast.FunctionDef):
                     check(name, runtime, member)
+
+
+def test_summarize_follows_the_language_files_as_they_change(source_dir, tmp_path, monkeypatch):
+    text = "One sentence here. Another sentence there. A third one."
+    english = (source_dir / "dic" / "en.xml").read_bytes()
+    no_breaks = b'<?xml version="1.0"?><dictionary language="en"></dictionary>'
+    first, second = tmp_path / "a", tmp_path / "b"
+    for folder, data in ((first, english), (second, no_breaks)):
+        (folder / "dic").mkdir(parents=True)
+        (folder / "dic" / "en.xml").write_bytes(data)
+    steps = [  # (data folder, new contents of its en.xml or None, sentences or error)
+        (first, None, 3), (second, None, 1), (first, no_breaks + b" ", 1),
+        (first, english, 3), (first, b"", vellumtrace.DictionaryNotFoundError),
+    ]
+    for folder, contents, expected in steps:
+        monkeypatch.setenv("VELLUMTRACE_DATA_DIR", str(folder))
+        if contents == b"":
+            (folder / "dic" / "en.xml").unlink()
+        elif contents is not None:
+            (folder / "dic" / "en.xml").write_bytes(contents)
+        if isinstance(expected, int):
+            assert len(vellumtrace.summarize(text).sentences) == expected, (folder, contents)
+            assert vellumtrace.Dictionary.for_language().path == str(folder / "dic" / "en.xml")
+        else:
+            with pytest.raises(expected):
+                vellumtrace.summarize(text)
