@@ -12,18 +12,18 @@ from dask.distributed import Client, LocalCluster
 import vellumtrace
 
 
-def summarize_file(path, dictionary, percent):
-    # Runs on a worker; the dictionary arrives pickled by its path.
-    return vellumtrace.summarize(pathlib.Path(path).read_bytes(), dictionary, percent=percent).text
+def summarize_file(path, summarize):
+    # Runs on a worker: the Summarizer arrives pickled as its dictionary's
+    # path and file identity plus its options.
+    return summarize(pathlib.Path(path).read_bytes()).text
 
 
 def summarize_folder(folder, percent=20, language="en"):
     paths = sorted(pathlib.Path(folder).glob("*.txt"))
-    dictionary = vellumtrace.Dictionary.for_language(language)
+    summarize = vellumtrace.Summarizer(language, percent=percent)
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                       dashboard_address=None) as cluster, Client(cluster) as client:
-        futures = client.map(summarize_file, [str(p) for p in paths],
-                             dictionary=dictionary, percent=percent)
+        futures = client.map(summarize_file, [str(p) for p in paths], summarize=summarize)
         return {p.name: text for p, text in zip(paths, client.gather(futures))}
 
 

@@ -24,6 +24,8 @@ packages=(cmake g++ make pkg-config libxml2-dev libcli11-dev libicu-dev
           nlohmann-json3-dev pybind11-dev python3-dev help2man libabsl-dev libxxhash-dev)
 if $tests; then
   packages+=(libxml2-utils python3-pytest python3-dask python3-distributed dpkg-dev file time
+             # pip install . and python3 -m build in a fresh virtual environment
+             python3-venv python3-pip python3-build ccache
              # the HTML result in a real browser; the fuzz targets
              chromium clang-14 libclang-rt-14-dev llvm-14)
 fi

@@ -5,7 +5,7 @@ import subprocess
 import pytest
 
 SOURCE_DIR = pathlib.Path(os.environ.get("VELLUMTRACE_SOURCE_DIR",
-                                         pathlib.Path(__file__).resolve().parents[2]))
+                                         pathlib.Path(__file__).resolve().parents[2])).resolve()
 
 
 @pytest.fixture

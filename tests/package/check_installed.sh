@@ -40,7 +40,10 @@ LD_LIBRARY_PATH="$libdir" "$work/pc/summarize" "$sample" | cmp - "$work/command.
   fail "the pkg-config consumer differs from the command"
 
 # The Python module, from the prefix and nowhere else.
-(cd "$work" && PYTHONPATH="$prefix/lib/python3/dist-packages" /usr/bin/python3 -c '
+# It lands in the interpreter's own folder for the prefix (platlib), which
+# for /usr/local is on Debian's python3's path.
+platlib=$(/usr/bin/python3 -c 'import sys; print("lib/python%d.%d/dist-packages" % sys.version_info[:2])')
+(cd "$work" && PYTHONPATH="$prefix/$platlib" /usr/bin/python3 -c '
 import sys, vellumtrace
 assert vellumtrace.__file__.startswith(sys.argv[2]), vellumtrace.__file__
 sys.stdout.write(vellumtrace.summarize(open(sys.argv[1], "rb").read()).text)
