@@ -7,6 +7,9 @@
 //   com_client checks TEXT DUMP     behaviour checks; writes a run's dumps
 //   com_client alert TEXT OUT LANG  a run with a missing dictionary
 //   com_client direct DLL P H IN OUT   load the DLL by path, without COM
+//   com_client observers TEXT       dumps only while a listener is there
+//   com_client bench SECONDS TEXT...    per-call times, early and late bound
+//   com_client profile TEXT CALLS   the DLL's imported calls per Summarize
 //
 // Text files are UTF-16LE (a BOM is skipped); results are written as
 // UTF-16LE without BOM. CASES holds lines name|lang|percent|html|in|out.
@@ -15,6 +18,7 @@
 #include <ocidl.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <initguid.h>
@@ -25,6 +29,7 @@
 #include "component/vellumtrace_idl.h"
 #include "platform/windows/com_ptr.h"
 #include "tests/wine/clients/debug_output_reader.h"
+#include "tests/wine/clients/import_hook.h"
 #include "tests/wine/clients/message_box_watcher.h"
 
 namespace vellumtrace {
@@ -630,6 +635,172 @@ int RunDirect(const std::wstring& dllPath, LONG percent, LONG html, const std::w
   return Finish();
 }
 
+// ---- observers, timings and the import profile ---------------------------
+
+// Each run looks for an observer afresh: with nobody listening the DLL makes
+// no OutputDebugStringW call at all; with a listener every fragment arrives
+// as a call of its own; once it is gone again, no call.
+int RunObservers(const std::wstring& textPath) {
+  std::wstring text;
+  ComPtr<ICSummarizer> summarizer;
+  HMODULE dll = nullptr;
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer)) ||
+      !(dll = GetModuleHandleW(L"Vellumtrace.dll"))) {
+    Expect(false, "set up the observer runs");
+    return Finish();
+  }
+  ImportProfile profile;
+  profile.Install(dll);
+  Expect(profile.DebugOutputCalls() == 0, "OutputDebugStringW is hooked in the DLL");
+  struct Step {
+    const char* name;
+    bool listening;
+  };
+  const Step steps[] = {{"no listener", false},      {"a listener started", true},
+                        {"the listener still there", true}, {"the listener gone", false}};
+  std::wstring expected;
+  for (const Step& step : steps) {
+    DebugOutputReader reader;
+    if (step.listening) Expect(reader.Start(), std::string(step.name) + ": the listener starts");
+    profile.Reset();
+    const Outcome outcome = Summarize(summarizer.Get(), text, 50, 1);
+    const LONG calls = profile.DebugOutputCalls();
+    const std::vector<std::string> fragments = reader.Stop();
+    if (expected.empty()) expected = outcome.text;
+    Expect(outcome.hr == S_OK && outcome.text == expected,
+           std::string(step.name) + ": the same result", Hex(outcome.hr));
+    if (step.listening) {
+      Expect(calls > 0 && static_cast<size_t>(calls) == fragments.size(),
+             std::string(step.name) + ": one OutputDebugStringW call per fragment read",
+             std::to_string(calls) + " calls, " + std::to_string(fragments.size()) + " read");
+    } else {
+      Expect(calls == 0, std::string(step.name) + ": no OutputDebugStringW call",
+             std::to_string(calls) + " calls");
+    }
+  }
+  profile.Remove();
+  return Finish();
+}
+
+double Seconds(LONGLONG ticks) { return static_cast<double>(ticks) / TicksPerSecond(); }
+
+LONGLONG Ticks() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+// The median over batches of the time per call, each batch about a fifth
+// of `seconds` long: the machine is shared, and the median ignores the
+// batches another process interrupted.
+template <typename Call>
+double MedianPerCall(double seconds, Call call) {
+  for (int i = 0; i < 3; ++i) call();
+  LONGLONG start = Ticks();
+  long calls = 0;
+  while (Seconds(Ticks() - start) < seconds / 20 || calls < 1) {
+    call();
+    ++calls;
+  }
+  const long perBatch = std::max(1L, calls * 4);
+  std::vector<double> batches;
+  for (int batch = 0; batch < 5; ++batch) {
+    start = Ticks();
+    for (long i = 0; i < perBatch; ++i) call();
+    batches.push_back(Seconds(Ticks() - start) / static_cast<double>(perBatch));
+  }
+  std::sort(batches.begin(), batches.end());
+  return batches[batches.size() / 2];
+}
+
+// Per-call times of Summarize (20 %, text) on one object kept across calls:
+// through the vtable, and through IDispatch::Invoke as a script host calls.
+// One line per text: "bench NAME UNITS EARLY_US LATE_US".
+int RunBench(double seconds, int count, wchar_t** paths) {
+  ComPtr<ICSummarizer> summarizer;
+  ComPtr<IDispatch> dispatch;
+  if (FAILED(CreateSummarizer(&summarizer)) ||
+      FAILED(summarizer->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()))) {
+    Expect(false, "create the object");
+    return Finish();
+  }
+  for (int i = 0; i < count; ++i) {
+    std::wstring text;
+    if (!ReadUtf16File(paths[i], &text)) {
+      Expect(false, "read " + Narrow(paths[i]));
+      continue;
+    }
+    Bstr input(text);
+    const double early = MedianPerCall(seconds, [&] {
+      BSTR result = nullptr;
+      summarizer->Summarize(input.Get(), 20, 0, &result);
+      SysFreeString(result);
+    });
+    VARIANT arguments[3];
+    arguments[0].vt = VT_I4;
+    arguments[0].lVal = 0;
+    arguments[1].vt = VT_I4;
+    arguments[1].lVal = 20;
+    arguments[2].vt = VT_BSTR;
+    arguments[2].bstrVal = input.Get();
+    DISPPARAMS parameters = {arguments, nullptr, 3, 0};
+    const double late = MedianPerCall(seconds, [&] {
+      VARIANT result;
+      VariantInit(&result);
+      dispatch->Invoke(6, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
+                       nullptr, nullptr);
+      VariantClear(&result);
+    });
+    std::wstring name = paths[i];
+    name = name.substr(name.find_last_of(L"\\/") + 1);
+    std::printf("bench %s %u %.2f %.2f\n", Narrow(name).c_str(),
+                static_cast<unsigned>(text.size()), early * 1e6, late * 1e6);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+// Where a warm Summarize call's time goes: the calls the DLL makes to the
+// system, counted and timed per Summarize; what is left is the engine and
+// the conversions.
+int RunProfile(const std::wstring& textPath, int calls) {
+  std::wstring text;
+  ComPtr<ICSummarizer> summarizer;
+  HMODULE dll = nullptr;
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer)) ||
+      !(dll = GetModuleHandleW(L"Vellumtrace.dll")) || calls < 1) {
+    Expect(false, "set up the profile");
+    return Finish();
+  }
+  Bstr input(text);
+  for (int i = 0; i < 3; ++i) Summarize(summarizer.Get(), text, 20, 0);
+  ImportProfile profile;
+  profile.Install(dll);
+  const LONGLONG start = Ticks();
+  for (int i = 0; i < calls; ++i) {
+    BSTR result = nullptr;
+    summarizer->Summarize(input.Get(), 20, 0, &result);
+    SysFreeString(result);
+  }
+  const double total = Seconds(Ticks() - start) / calls;
+  const std::vector<ImportProbe*> probes = profile.Probes();
+  profile.Remove();
+  double imported = 0;
+  std::printf("profile %u units, %d calls: %.1f us per Summarize\n",
+              static_cast<unsigned>(text.size()), calls, total * 1e6);
+  for (const ImportProbe* probe : probes) {
+    if (probe->calls == 0) continue;
+    const double each = Seconds(probe->ticks) / calls;
+    imported += each;
+    std::printf("  %-28s %8.1f calls %9.1f us\n", probe->name,
+                static_cast<double>(probe->calls) / calls, each * 1e6);
+  }
+  std::printf("  %-28s %8s       %9.1f us\n", "(the rest: engine, COM)", "",
+              (total - imported) * 1e6);
+  std::fflush(stdout);
+  return 0;
+}
+
 int Main(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"cases" && argc == 3) return RunCases(argv[2]);
@@ -638,7 +809,10 @@ int Main(int argc, wchar_t** argv) {
   if (mode == L"direct" && argc == 7) {
     return RunDirect(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), argv[5], argv[6]);
   }
-  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct ...\n");
+  if (mode == L"observers" && argc == 3) return RunObservers(argv[2]);
+  if (mode == L"bench" && argc >= 4) return RunBench(_wtof(argv[2]), argc - 3, argv + 3);
+  if (mode == L"profile" && argc == 4) return RunProfile(argv[2], _wtoi(argv[3]));
+  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct|observers|bench|profile ...\n");
   return 2;
 }
 
