@@ -71,6 +71,7 @@ const SummaryRun& SummarizerEngine::Analyse(std::u16string text) {
 std::u16string SummarizerEngine::RunSummary(std::u16string text, int32_t percent) {
   StartRun(std::move(text));
   SummaryRun& run = *m_run;
+  Debug().BeginRun();
   run.dictionary->Lists().DumpRuleLists(Debug());
   DumpArticle(run.article, Debug());
   run.selection =

@@ -33,6 +33,34 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 
+# ---- which DLL, and why: the suite's first and last line -----------------
+
+runs_32bit_wine() { [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+if [[ -z ${VELLUMTRACE_EXERCISED:-} ]]; then
+  case $arch in
+    auto)
+      if runs_32bit_wine; then
+        arch=i686
+        why="this kernel runs 32-bit programs"
+      else
+        arch=x86_64
+        why="this kernel cannot run 32-bit programs, so the i686 DLL is only inspected"
+      fi ;;
+    *) why="--arch $arch was asked for" ;;
+  esac
+  case $arch in
+    i686) what="the real i686 DLL (build-win32/bin/Vellumtrace.dll)" ;;
+    x86_64) what="the x86_64 stand-in (build-win64/bin/Vellumtrace.dll), not the i686 DLL" ;;
+    *) what="no DLL" ;;
+  esac
+  export VELLUMTRACE_EXERCISED="wine suite: $what, because $why"
+  echo "== $VELLUMTRACE_EXERCISED"
+  # CI's summary repeats it from here.
+  mkdir -p "$root/build-win32"
+  echo "$VELLUMTRACE_EXERCISED" >"$root/build-win32/wine-suite-exercised.txt"
+fi
+
 # Every dialog goes to a virtual display of our own.
 if [[ -z ${VELLUMTRACE_UNDER_XVFB:-} ]]; then
   export VELLUMTRACE_UNDER_XVFB=1
@@ -61,17 +89,7 @@ die() { echo "wine tests: $*" >&2; exit 1; }
 
 # ---- which Wine, which DLL ---------------------------------------------
 
-runs_32bit_wine() { [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
-
 win32_build=$root/build-win32
-if [[ $arch == auto ]]; then
-  if runs_32bit_wine; then
-    arch=i686
-  else
-    echo "== This kernel cannot run 32-bit programs: testing the 64-bit build under wine64"
-    arch=x86_64
-  fi
-fi
 case $arch in
   i686)
     build=$win32_build
@@ -93,7 +111,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINELOADER=$wine_loader
 wine() { "$wine_loader" "$@" </dev/null; }
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
-trap stop_wine EXIT
+finish() { stop_wine; echo "== $VELLUMTRACE_EXERCISED"; }
+trap finish EXIT
 
 # Z:\ is the Unix root in every prefix.
 winpath() { local p; p=$(realpath -m "$1"); printf 'Z:%s' "${p//\//\\}"; }
@@ -308,6 +327,17 @@ client_result "C++ client checks" "$work/cpp-checks.log" "$status"
 iconv -f UTF-8 -t CP1252 "$work/expected/dumps.utf8" >"$work/expected/dumps.txt"
 expect "the dumps read from the debug output equal the Linux tool's" \
   cmp "$work/out/cpp/dumps.txt" "$work/expected/dumps.txt"
+
+# ---- dumps only where someone can see them ---------------------------------
+
+# The DLL's own OutputDebugStringW calls, counted through its import table:
+# none without a listener, one per fragment read with one, looked up afresh
+# on every run.
+echo "== Dumps only while a listener is there"
+status=0
+wine "$build/bin/com_client.exe" observers "$(winpath "$work/in/checks.txt")" \
+  >"$work/cpp-observers.log" 2>&1 || status=$?
+client_result "C++ client: the dumps follow the listener" "$work/cpp-observers.log" "$status"
 
 # ---- the alert, as a user sees it ------------------------------------------
 
