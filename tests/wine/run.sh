@@ -339,6 +339,42 @@ wine "$build/bin/com_client.exe" observers "$(winpath "$work/in/checks.txt")" \
   >"$work/cpp-observers.log" 2>&1 || status=$?
 client_result "C++ client: the dumps follow the listener" "$work/cpp-observers.log" "$status"
 
+# ---- a dictionary replaced by rename ---------------------------------------
+
+# Two dictionaries of the same size and time that split sentences
+# differently: once the second is renamed over the first, the next run of
+# the same process must read it, which only the file index can tell.
+echo "== A dictionary replaced by rename"
+swap_text=$work/in/swap.utf8
+printf 'The fish swims! The cat sleeps. The dog barks and the fish swims! The bird sings.' \
+  >"$swap_text"
+iconv -f UTF-8 -t UTF-16LE "$swap_text" >"$work/in/swap.txt"
+printf '<d><linebreak><i>.</i></linebreak><grader-tc><i>the</i></grader-tc></d>\n' \
+  >"$install_dir/dic/swap.xml"
+printf '<d><linebreak><i>!</i></linebreak><grader-tc><i>the</i></grader-tc></d>\n' \
+  >"$work/swap_next.xml"
+# Old enough to be kept compiled, and the same time to the second.
+touch -d '1 hour ago' "$install_dir/dic/swap.xml"
+touch -r "$install_dir/dic/swap.xml" "$work/swap_next.xml"
+for which in swap.xml:before swap_next.xml:after; do
+  file=${which%%:*}
+  [[ $file == swap.xml ]] && file=$install_dir/dic/swap.xml || file=$work/swap_next.xml
+  "$linux_cli" --dictionary "$file" --percent 50 --format text "$swap_text" |
+    iconv -f UTF-8 -t UTF-16LE >"$work/expected/swap-${which##*:}.txt"
+done
+expect_not "the two dictionaries give different results" \
+  cmp -s "$work/expected/swap-before.txt" "$work/expected/swap-after.txt"
+status=0
+wine "$build/bin/com_client.exe" replace "$(winpath "$work/in/swap.txt")" swap \
+  "$(winpath "$work/swap_next.xml")" "$(winpath "$install_dir/dic/swap.xml")" \
+  "$(winpath "$work/out/cpp/swap-before.txt")" "$(winpath "$work/out/cpp/swap-after.txt")" \
+  >"$work/cpp-replace.log" 2>&1 || status=$?
+client_result "C++ client: runs before and after the rename" "$work/cpp-replace.log" "$status"
+expect "the run before reads the first dictionary" \
+  cmp "$work/out/cpp/swap-before.txt" "$work/expected/swap-before.txt"
+expect "the run after the rename reads the new file" \
+  cmp "$work/out/cpp/swap-after.txt" "$work/expected/swap-after.txt"
+
 # ---- the alert, as a user sees it ------------------------------------------
 
 # One run of the C++ client whose dictionary cannot be read: a real dialog

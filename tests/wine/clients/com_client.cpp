@@ -10,6 +10,8 @@
 //   com_client observers TEXT       dumps only while a listener is there
 //   com_client bench SECONDS TEXT...    per-call times, early and late bound
 //   com_client profile TEXT CALLS   the DLL's imported calls per Summarize
+//   com_client replace TEXT LANG NEW DIC OUT1 OUT2   a run, DIC replaced by
+//                                   renaming NEW over it, a run again
 //
 // Text files are UTF-16LE (a BOM is skipped); results are written as
 // UTF-16LE without BOM. CASES holds lines name|lang|percent|html|in|out.
@@ -801,6 +803,29 @@ int RunProfile(const std::wstring& textPath, int calls) {
   return 0;
 }
 
+// One object, one run; then the dictionary is replaced by renaming another
+// file over it (same size, same time: only the file index tells them
+// apart), and the next run must read the new file.
+int RunReplace(const std::wstring& textPath, const std::wstring& code,
+               const std::wstring& replacement, const std::wstring& dictionary,
+               const std::wstring& before, const std::wstring& after) {
+  std::wstring text;
+  ComPtr<ICSummarizer> summarizer;
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer))) {
+    Expect(false, "set up the replacement runs");
+    return Finish();
+  }
+  ExpectHr(SetLanguage(summarizer.Get(), code), S_OK, "SetLanguage " + Narrow(code));
+  const Outcome first = Summarize(summarizer.Get(), text, 50, 0);
+  Expect(first.hr == S_OK && WriteUtf16File(before, first.text), "the run before", Hex(first.hr));
+  Expect(MoveFileExW(replacement.c_str(), dictionary.c_str(), MOVEFILE_REPLACE_EXISTING) != 0,
+         "the dictionary is replaced by rename", std::to_string(GetLastError()));
+  const Outcome second = Summarize(summarizer.Get(), text, 50, 0);
+  Expect(second.hr == S_OK && WriteUtf16File(after, second.text), "the run after",
+         Hex(second.hr));
+  return Finish();
+}
+
 int Main(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"cases" && argc == 3) return RunCases(argv[2]);
@@ -812,7 +837,10 @@ int Main(int argc, wchar_t** argv) {
   if (mode == L"observers" && argc == 3) return RunObservers(argv[2]);
   if (mode == L"bench" && argc >= 4) return RunBench(_wtof(argv[2]), argc - 3, argv + 3);
   if (mode == L"profile" && argc == 4) return RunProfile(argv[2], _wtoi(argv[3]));
-  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct|observers|bench|profile ...\n");
+  if (mode == L"replace" && argc == 8) {
+    return RunReplace(argv[2], argv[3], argv[4], argv[5], argv[6], argv[7]);
+  }
+  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct|observers|bench|profile|replace ...\n");
   return 2;
 }
 
