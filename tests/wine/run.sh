@@ -432,6 +432,21 @@ alert_run no_xml_reader en "msxml3,msxml4,msxml6="
 expect "no_xml_reader: the reader trace d, once" \
   grep -qx 'dsummarize-returned' <(tr -d '\r' <"$work/alert-no_xml_reader.log")
 
+# ---- the alert where no one can see it --------------------------------------
+
+# A client that moves to a window station of its own, as a service runs on
+# one that is not visible: no box, the alert in the debug output, the call
+# comes back with the same result as after a closed box.
+echo "== The alert on a window station no one sees"
+status=0
+wine "$build/bin/com_client.exe" service "$(winpath "$work/in/checks.txt")" \
+  "$(winpath "$work/out/cpp/service.txt")" no_such_language >"$work/service.log" 2>&1 || status=$?
+client_result "service: no box, the alert in the debug output, Summarize S_OK" \
+  "$work/service.log" "$status"
+expect_eq "service: no dialog is left" "$(xdotool search --name '^ZEV$' 2>/dev/null | wc -l)" 0
+expect "service: the result equals the Linux tool's" \
+  cmp "$work/out/cpp/service.txt" "$work/expected/alert-missing_dictionary.txt"
+
 # ---- the dictionary folder ------------------------------------------------
 
 # Another copy whose en.xml is the German dictionary: loaded directly, it

@@ -10,6 +10,7 @@
 //   com_client observers TEXT       dumps only while a listener is there
 //   com_client bench SECONDS TEXT...    per-call times, early and late bound
 //   com_client profile TEXT CALLS   the DLL's imported calls per Summarize
+//   com_client service TEXT OUT LANG   the alert on a window station no one sees
 //   com_client replace TEXT LANG NEW DIC OUT1 OUT2   a run, DIC replaced by
 //                                   renaming NEW over it, a run again
 //
@@ -803,6 +804,93 @@ int RunProfile(const std::wstring& textPath, int calls) {
   return 0;
 }
 
+// ---- the alert on a window station no one sees -----------------------------
+
+bool StationVisible(HWINSTA station) {
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  return GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), &needed) &&
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+struct ServiceRun {
+  std::wstring text;
+  std::wstring code;
+  HDESK desktop = nullptr;
+  Outcome outcome;
+  std::vector<std::string> fragments;
+  LONG boxes = -1;
+};
+
+DWORD WINAPI ServiceThread(void* argument) {
+  auto* run = static_cast<ServiceRun*>(argument);
+  if (!SetThreadDesktop(run->desktop)) return 1;
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+  {
+    ComPtr<ICSummarizer> summarizer;
+    if (SUCCEEDED(CreateSummarizer(&summarizer)) &&
+        SUCCEEDED(SetLanguage(summarizer.Get(), run->code))) {
+      ImportProfile profile;
+      profile.Install(GetModuleHandleW(L"Vellumtrace.dll"));
+      DebugOutputReader reader;
+      reader.Start();
+      run->outcome = Summarize(summarizer.Get(), run->text, 100, 0);
+      run->fragments = reader.Stop();
+      for (const ImportProbe* probe : profile.Probes()) {
+        if (std::string(probe->name) == "MessageBoxW") run->boxes = probe->calls;
+      }
+      profile.Remove();
+    }
+  }
+  CoUninitialize();
+  return 0;
+}
+
+// Plays a service: the process moves to a window station of its own, which
+// is not visible, and summarises there with a missing dictionary. The call
+// must come back at once with the rules left empty, the alert's text and
+// reason in the debug output, and no message box.
+int RunService(const std::wstring& textPath, const std::wstring& outPath,
+               const std::wstring& code) {
+  ServiceRun run;
+  run.code = code;
+  if (!ReadUtf16File(textPath, &run.text)) {
+    Expect(false, "read " + Narrow(textPath));
+    return Finish();
+  }
+  Expect(StationVisible(GetProcessWindowStation()), "the client starts on a visible window station");
+  const HWINSTA station =
+      CreateWindowStationW(L"VellumtraceService", 0, WINSTA_ALL_ACCESS, nullptr);
+  Expect(station && !StationVisible(station), "a window station of its own, not visible");
+  Expect(station && SetProcessWindowStation(station), "the process moves to it");
+  run.desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  Expect(run.desktop != nullptr, "a desktop on it");
+  if (!station || !run.desktop) return Finish();
+  const HANDLE thread = CreateThread(nullptr, 0, &ServiceThread, &run, 0, nullptr);
+  // A box there would never be closed: give up on the call after a while.
+  const bool returned = thread && WaitForSingleObject(thread, 20000) == WAIT_OBJECT_0;
+  Expect(returned, "Summarize returns without anyone closing anything");
+  if (!returned) {
+    Finish();
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 1);
+  }
+  CloseHandle(thread);
+  Expect(run.outcome.hr == S_OK && !run.outcome.isNull, "Summarize still succeeds",
+         Hex(run.outcome.hr));
+  Expect(run.boxes == 0, "no message box", std::to_string(run.boxes) + " MessageBoxW calls");
+  const auto has = [&run](const std::string& start) {
+    for (const std::string& fragment : run.fragments) {
+      if (fragment.compare(0, start.size(), start) == 0) return true;
+    }
+    return false;
+  };
+  Expect(has("ZEV: Dictionary File not found\n"), "the alert's text goes to the debug output");
+  Expect(has("ZEV: dictionary "), "its reason follows it there");
+  Expect(WriteUtf16File(outPath, run.outcome.text), "the result is written");
+  return Finish();
+}
+
 // One object, one run; then the dictionary is replaced by renaming another
 // file over it (same size, same time: only the file index tells them
 // apart), and the next run must read the new file.
@@ -837,10 +925,11 @@ int Main(int argc, wchar_t** argv) {
   if (mode == L"observers" && argc == 3) return RunObservers(argv[2]);
   if (mode == L"bench" && argc >= 4) return RunBench(_wtof(argv[2]), argc - 3, argv + 3);
   if (mode == L"profile" && argc == 4) return RunProfile(argv[2], _wtoi(argv[3]));
+  if (mode == L"service" && argc == 5) return RunService(argv[2], argv[3], argv[4]);
   if (mode == L"replace" && argc == 8) {
     return RunReplace(argv[2], argv[3], argv[4], argv[5], argv[6], argv[7]);
   }
-  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct|observers|bench|profile|replace ...\n");
+  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct|observers|bench|profile|service|replace ...\n");
   return 2;
 }
 
@@ -848,8 +937,10 @@ int Main(int argc, wchar_t** argv) {
 }  // namespace vellumtrace
 
 int wmain(int argc, wchar_t** argv) {
-  // The direct mode plays a host without COM.
-  const bool withCom = argc < 2 || std::wstring(argv[1]) != L"direct";
+  // The direct mode plays a host without COM; the service mode moves to
+  // another window station first, and its thread joins an apartment there.
+  const bool withCom =
+      argc < 2 || (std::wstring(argv[1]) != L"direct" && std::wstring(argv[1]) != L"service");
   if (withCom && FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
   const int status = vellumtrace::Main(argc, argv);
   if (withCom) CoUninitialize();
