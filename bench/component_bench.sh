@@ -3,11 +3,13 @@
 # library, on the same texts in the same run:
 #   - JScript, late bound (cscript, one object kept across calls);
 #   - the C++ client, early bound (vtable) and through IDispatch::Invoke;
-#   - the Linux library (vellumtrace_library_per_call, one loaded Dictionary).
+#   - the Linux library (vellumtrace_library_per_call, one loaded Dictionary);
+#   - the Python module (bench/python_per_call.py), when build/python has it.
 # The three take turns for several rounds; each figure is the fastest batch
 # of all rounds (five batches a round, after a warm-up), so that a burst of
 # load on the shared machine shows in no figure unless it lasted the whole
-# run. The ratio is the component's time over the library's.
+# run. The ratios are the component's time over the library's (xlib) and
+# over the Python module's (xpy).
 #
 #   bench/component_bench.sh [--arch auto|i686|x86_64] [--seconds S] [--rounds N] [--profile]
 #
@@ -90,10 +92,15 @@ for name in "${names[@]}"; do
   utf16+=("$(winpath "$work/texts/$name.utf16")")
 done
 
-: >"$work/library.txt"; : >"$work/cpp.txt"; : >"$work/js.txt"
+: >"$work/library.txt"; : >"$work/python.txt"; : >"$work/cpp.txt"; : >"$work/js.txt"
+python_module=$(ls "$root"/build/python/vellumtrace*.so 2>/dev/null | head -n 1 || true)
 for round in $(seq 1 "$rounds"); do
   echo "round $round of $rounds"
   "$yardstick" "$work/install/dic/en.xml" "$seconds" "${utf8[@]}" >>"$work/library.txt"
+  if [[ -n $python_module ]]; then
+    PYTHONPATH=$root/build/python /usr/bin/python3 "$root/bench/python_per_call.py" \
+      "$work/install/dic/en.xml" "$seconds" "${utf8[@]}" >>"$work/python.txt"
+  fi
   wine "$build/bin/com_client.exe" bench "$seconds" "${utf16[@]}" >>"$work/cpp.txt" 2>&1 ||
     die "com_client bench failed: $(cat "$work/cpp.txt")"
   wine cscript //nologo "$(winpath "$root/bench/component_bench.js")" "$seconds" "${utf16[@]}" \
@@ -105,15 +112,20 @@ fastest() {  # file name column: the lowest figure of all rounds
     ($2 == n || $2 == n ".utf16") && (best == "" || $c + 0 < best + 0) { best = $c }
     END { print best }'
 }
-printf '\n%-18s %6s | %10s | %12s %6s | %12s %6s | %13s %6s\n' text units "library us" \
-  "JScript us" ratio "C++ early us" ratio "C++ Invoke us" ratio
+printf '\n%-17s %6s | %8s %8s | %9s %6s %5s | %9s %6s %5s | %9s %6s\n' text units \
+  "lib us" "py us" "JScript" xlib xpy "C++ early" xlib xpy "C++ Inv." xlib
 for name in "${names[@]}"; do
   awk -v n="$name" -v u="$(fastest "$work/library.txt" "$name" 3)" \
-    -v l="$(fastest "$work/library.txt" "$name" 4)" -v j="$(fastest "$work/js.txt" "$name" 4)" \
+    -v l="$(fastest "$work/library.txt" "$name" 4)" -v p="$(fastest "$work/python.txt" "$name" 4)" \
+    -v j="$(fastest "$work/js.txt" "$name" 4)" \
     -v e="$(fastest "$work/cpp.txt" "$name" 4)" -v i="$(fastest "$work/cpp.txt" "$name" 5)" 'BEGIN {
-    printf "%-18s %6d | %10.2f | %12.2f %5.1fx | %12.2f %5.1fx | %13.2f %5.1fx\n",
-      n, u, l, j, j / l, e, e / l, i, i / l }'
+    py = p == "" ? "n/a" : sprintf("%8.2f", p)
+    jp = p == "" ? "n/a" : sprintf("%4.1fx", j / p)
+    ep = p == "" ? "n/a" : sprintf("%4.1fx", e / p)
+    printf "%-17s %6d | %8.2f %8s | %9.2f %5.1fx %5s | %9.2f %5.1fx %5s | %9.2f %5.1fx\n",
+      n, u, l, py, j, j / l, jp, e, e / l, ep, i, i / l }'
 done
+echo "(microseconds per call, fastest batch of $rounds rounds; the $arch DLL)"
 
 if [[ $profile -eq 1 ]]; then
   for name in "${names[@]}"; do
