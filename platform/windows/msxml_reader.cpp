@@ -231,6 +231,18 @@ SRWLOCK g_watchLock = SRWLOCK_INIT;
 // Never freed: the handles live as long as the process.
 std::vector<std::pair<std::u16string, WatchedFile>>* g_watched = nullptr;
 
+// A watch on the folder of `path`, or INVALID_HANDLE_VALUE where the
+// system offers none (some network shares).
+HANDLE WatchFolderOf(const std::u16string& path) {
+  const size_t separator = path.find_last_of(u"\\/");
+  if (separator == std::u16string::npos) return INVALID_HANDLE_VALUE;
+  const std::u16string folder = path.substr(0, separator + 1);
+  return FindFirstChangeNotificationW(
+      reinterpret_cast<const wchar_t*>(folder.c_str()), FALSE,
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+          FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_ATTRIBUTES);
+}
+
 WatchedFile* FindWatched(const std::u16string& path) {
   if (!g_watched) g_watched = new std::vector<std::pair<std::u16string, WatchedFile>>();
   for (auto& entry : *g_watched) {
@@ -242,14 +254,7 @@ WatchedFile* FindWatched(const std::u16string& path) {
   if (g_watched->size() >= kMaxWatched) return nullptr;
   g_watched->emplace_back(path, WatchedFile{});
   WatchedFile& added = g_watched->back().second;
-  const size_t separator = path.find_last_of(u"\\/");
-  if (separator != std::u16string::npos) {
-    const std::u16string folder = path.substr(0, separator + 1);
-    added.folderChanges = FindFirstChangeNotificationW(
-        reinterpret_cast<const wchar_t*>(folder.c_str()), FALSE,
-        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
-            FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_ATTRIBUTES);
-  }
+  added.folderChanges = WatchFolderOf(path);
   return &added;
 }
 
@@ -273,17 +278,20 @@ bool MsxmlReader::Identify(const std::u16string& path, FileIdentity* identity) {
   try {
     WatchedFile* watched = FindWatched(path);
     const bool watching = watched && watched->folderChanges != INVALID_HANDLE_VALUE;
-    if (watching && watched->known && watched->identity.size == size &&
-        watched->identity.modified == written &&
-        WaitForSingleObject(watched->folderChanges, 0) == WAIT_TIMEOUT) {
+    const bool changed = watching && WaitForSingleObject(watched->folderChanges, 0) != WAIT_TIMEOUT;
+    if (watching && !changed && watched->known && watched->identity.size == size &&
+        watched->identity.modified == written) {
       *identity = watched->identity;
       found = true;
     } else {
-      // Re-armed before the read: a change during the read fires again.
-      if (watching && WaitForSingleObject(watched->folderChanges, 0) == WAIT_OBJECT_0 &&
-          !FindNextChangeNotification(watched->folderChanges)) {
+      if (watching && (changed ? !FindNextChangeNotification(watched->folderChanges)
+                               : watched->known)) {
+        // Re-armed before the read, so that a change during the read fires
+        // again. A new size or time that the watch did not see means its
+        // folder is no longer the one at this path: watch the one there now.
         FindCloseChangeNotification(watched->folderChanges);
         watched->folderChanges = INVALID_HANDLE_VALUE;
+        watched->folderChanges = WatchFolderOf(path);
       }
       found = ReadFullIdentity(name, identity);
       if (watched) {

@@ -341,39 +341,65 @@ client_result "C++ client: the dumps follow the listener" "$work/cpp-observers.l
 
 # ---- a dictionary replaced by rename ---------------------------------------
 
-# Two dictionaries of the same size and time that split sentences
-# differently: once the second is renamed over the first, the next run of
-# the same process must read it, which only the file index can tell.
+# Dictionaries that split sentences differently, in pairs of the same size
+# and time: once one is renamed over the other, the next run of the same
+# process must read it, which only the file index can tell. Then the whole
+# dic folder is swapped for a copy, and a rename inside the new folder must
+# be seen as well.
 echo "== A dictionary replaced by rename"
 swap_text=$work/in/swap.utf8
 printf 'The fish swims! The cat sleeps. The dog barks and the fish swims! The bird sings.' \
   >"$swap_text"
 iconv -f UTF-8 -t UTF-16LE "$swap_text" >"$work/in/swap.txt"
-printf '<d><linebreak><i>.</i></linebreak><grader-tc><i>the</i></grader-tc></d>\n' \
-  >"$install_dir/dic/swap.xml"
-printf '<d><linebreak><i>!</i></linebreak><grader-tc><i>the</i></grader-tc></d>\n' \
-  >"$work/swap_next.xml"
-# Old enough to be kept compiled, and the same time to the second.
-touch -d '1 hour ago' "$install_dir/dic/swap.xml"
-touch -r "$install_dir/dic/swap.xml" "$work/swap_next.xml"
-for which in swap.xml:before swap_next.xml:after; do
-  file=${which%%:*}
-  [[ $file == swap.xml ]] && file=$install_dir/dic/swap.xml || file=$work/swap_next.xml
-  "$linux_cli" --dictionary "$file" --percent 50 --format text "$swap_text" |
-    iconv -f UTF-8 -t UTF-16LE >"$work/expected/swap-${which##*:}.txt"
-done
-expect_not "the two dictionaries give different results" \
-  cmp -s "$work/expected/swap-before.txt" "$work/expected/swap-after.txt"
+swap_dictionary() {  # file breaks...
+  local file=$1 item; shift
+  { printf '<d><linebreak>'; for item; do printf '<i>%s</i>' "$item"; done
+    printf '</linebreak><grader-tc><i>the</i></grader-tc></d>\n'; } >"$file"
+}
+swap_expected() {  # name dictionary
+  "$linux_cli" --dictionary "$2" --percent 50 --format text "$swap_text" |
+    iconv -f UTF-8 -t UTF-16LE >"$work/expected/swap-$1.txt"
+}
+swap_dictionary "$install_dir/dic/swap.xml" .
+swap_dictionary "$work/swap_b.xml" '!'
+swap_dictionary "$work/swap_c.xml" . '!'
+swap_dictionary "$work/swap_d.xml" '!' '?'
+# Old enough to be kept compiled; each pair the same time to the second.
+touch -d '1 hour ago' "$install_dir/dic/swap.xml" "$work/swap_b.xml"
+touch -d '2 hours ago' "$work/swap_c.xml" "$work/swap_d.xml"
+swap_expected a "$install_dir/dic/swap.xml"
+swap_expected b "$work/swap_b.xml"
+swap_expected c "$work/swap_c.xml"
+swap_expected d "$work/swap_d.xml"
+swap_pairs_differ() {
+  [[ $(stat -c %s "$install_dir/dic/swap.xml") == $(stat -c %s "$work/swap_b.xml") &&
+     $(stat -c %s "$work/swap_c.xml") == $(stat -c %s "$work/swap_d.xml") ]] &&
+    ! cmp -s "$work/expected/swap-a.txt" "$work/expected/swap-b.txt" &&
+    ! cmp -s "$work/expected/swap-c.txt" "$work/expected/swap-d.txt"
+}
+expect "the dictionaries of each pair have the same size and give different results" \
+  swap_pairs_differ
+# The copy of the folder that takes the place of dic, with C as swap.xml.
+cp -a "$install_dir/dic" "$install_dir/dic_new"
+cp -p "$work/swap_c.xml" "$install_dir/dic_new/swap.xml"
 status=0
 wine "$build/bin/com_client.exe" replace "$(winpath "$work/in/swap.txt")" swap \
-  "$(winpath "$work/swap_next.xml")" "$(winpath "$install_dir/dic/swap.xml")" \
-  "$(winpath "$work/out/cpp/swap-before.txt")" "$(winpath "$work/out/cpp/swap-after.txt")" \
+  "$(winpath "$work/out/cpp/swap-a.txt")" \
+  "$(winpath "$work/swap_b.xml")" "$(winpath "$install_dir/dic/swap.xml")" \
+  "$(winpath "$work/out/cpp/swap-b.txt")" \
+  "$(winpath "$install_dir/dic")" "$(winpath "$install_dir/dic_old")" - \
+  "$(winpath "$install_dir/dic_new")" "$(winpath "$install_dir/dic")" \
+  "$(winpath "$work/out/cpp/swap-c.txt")" \
+  "$(winpath "$work/swap_d.xml")" "$(winpath "$install_dir/dic/swap.xml")" \
+  "$(winpath "$work/out/cpp/swap-d.txt")" \
   >"$work/cpp-replace.log" 2>&1 || status=$?
-client_result "C++ client: runs before and after the rename" "$work/cpp-replace.log" "$status"
-expect "the run before reads the first dictionary" \
-  cmp "$work/out/cpp/swap-before.txt" "$work/expected/swap-before.txt"
-expect "the run after the rename reads the new file" \
-  cmp "$work/out/cpp/swap-after.txt" "$work/expected/swap-after.txt"
+client_result "C++ client: runs between the renames" "$work/cpp-replace.log" "$status"
+for step in "a:the run before reads the first dictionary" \
+            "b:the run after a rename over it reads the new file" \
+            "c:the run after the folder was swapped reads the new folder's file" \
+            "d:the run after a rename in the new folder reads the new file"; do
+  expect "${step#*:}" cmp "$work/out/cpp/swap-${step%%:*}.txt" "$work/expected/swap-${step%%:*}.txt"
+done
 
 # ---- the alert, as a user sees it ------------------------------------------
 

@@ -11,8 +11,9 @@
 //   com_client bench SECONDS TEXT...    per-call times, early and late bound
 //   com_client profile TEXT CALLS   the DLL's imported calls per Summarize
 //   com_client service TEXT OUT LANG   the alert on a window station no one sees
-//   com_client replace TEXT LANG NEW DIC OUT1 OUT2   a run, DIC replaced by
-//                                   renaming NEW over it, a run again
+//   com_client replace TEXT LANG OUT [FROM TO OUT]...   a run, then renames
+//                                   of FROM to TO, each followed by a run
+//                                   (none when OUT is "-")
 //
 // Text files are UTF-16LE (a BOM is skipped); results are written as
 // UTF-16LE without BOM. CASES holds lines name|lang|percent|html|in|out.
@@ -890,26 +891,32 @@ int RunService(const std::wstring& textPath, const std::wstring& outPath,
   return Finish();
 }
 
-// One object, one run; then the dictionary is replaced by renaming another
-// file over it (same size, same time: only the file index tells them
-// apart), and the next run must read the new file.
-int RunReplace(const std::wstring& textPath, const std::wstring& code,
-               const std::wstring& replacement, const std::wstring& dictionary,
-               const std::wstring& before, const std::wstring& after) {
+// One object, one run; then renames, each followed by a run unless its
+// output is "-": a dictionary renamed over another of the same size and
+// time (only the file index tells them apart), or the whole folder swapped.
+// Every run must read the files as they are now.
+int RunReplace(const std::wstring& textPath, const std::wstring& code, int count, wchar_t** steps) {
   std::wstring text;
   ComPtr<ICSummarizer> summarizer;
-  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer))) {
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer)) || count % 3 != 1) {
     Expect(false, "set up the replacement runs");
     return Finish();
   }
   ExpectHr(SetLanguage(summarizer.Get(), code), S_OK, "SetLanguage " + Narrow(code));
-  const Outcome first = Summarize(summarizer.Get(), text, 50, 0);
-  Expect(first.hr == S_OK && WriteUtf16File(before, first.text), "the run before", Hex(first.hr));
-  Expect(MoveFileExW(replacement.c_str(), dictionary.c_str(), MOVEFILE_REPLACE_EXISTING) != 0,
-         "the dictionary is replaced by rename", std::to_string(GetLastError()));
-  const Outcome second = Summarize(summarizer.Get(), text, 50, 0);
-  Expect(second.hr == S_OK && WriteUtf16File(after, second.text), "the run after",
-         Hex(second.hr));
+  for (int i = 0; i < count; i += 3) {
+    if (i > 0) {
+      const bool moved = MoveFileExW(steps[i - 2], steps[i - 1],
+                                     (GetFileAttributesW(steps[i - 2]) & FILE_ATTRIBUTE_DIRECTORY)
+                                         ? 0
+                                         : MOVEFILE_REPLACE_EXISTING) != 0;
+      Expect(moved, "rename " + Narrow(steps[i - 2]), std::to_string(GetLastError()));
+    }
+    const std::wstring out = steps[i];
+    if (out == L"-") continue;
+    const Outcome outcome = Summarize(summarizer.Get(), text, 50, 0);
+    Expect(outcome.hr == S_OK && WriteUtf16File(out, outcome.text), "the run into " + Narrow(out),
+           Hex(outcome.hr));
+  }
   return Finish();
 }
 
@@ -925,9 +932,7 @@ int Main(int argc, wchar_t** argv) {
   if (mode == L"bench" && argc >= 4) return RunBench(_wtof(argv[2]), argc - 3, argv + 3);
   if (mode == L"profile" && argc == 4) return RunProfile(argv[2], _wtoi(argv[3]));
   if (mode == L"service" && argc == 5) return RunService(argv[2], argv[3], argv[4]);
-  if (mode == L"replace" && argc == 8) {
-    return RunReplace(argv[2], argv[3], argv[4], argv[5], argv[6], argv[7]);
-  }
+  if (mode == L"replace" && argc >= 5) return RunReplace(argv[2], argv[3], argc - 4, argv + 4);
   std::fprintf(stderr, "usage: com_client cases|checks|alert|direct|observers|bench|profile|service|replace ...\n");
   return 2;
 }
