@@ -14,6 +14,10 @@ class DebugOutput {
   // False for a sink that discards everything: the dumps are then skipped
   // altogether, so they cost nothing.
   virtual bool IsEnabled() const { return true; }
+  // Called once at the start of every run, before its first fragment: a
+  // sink whose audience comes and goes decides here whether IsEnabled
+  // holds for the whole run, so that a run is dumped whole or not at all.
+  virtual void BeginRun() {}
 };
 
 // Discards every fragment.

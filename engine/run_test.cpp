@@ -183,6 +183,67 @@ TEST_F(RunTest, NullDebugOutputSkipsTheDumps) {
   EXPECT_EQ(none.writes, 0u);
 }
 
+// A sink whose audience comes and goes (a debug-output listener on
+// Windows) decides once per run, before the first fragment: each run is
+// dumped whole or not at all, and the next run looks again.
+TEST_F(RunTest, AudienceDecidedOncePerRun) {
+  class AudienceOutput final : public DebugOutput {
+   public:
+    void Write(std::u16string_view fragment) override {
+      fragments.emplace_back(fragment);
+      if (leaveAfterFirst) audience = false;
+    }
+    bool IsEnabled() const override { return m_observed; }
+    void BeginRun() override {
+      ++begins;
+      m_observed = audience;
+      if (!fragments.empty()) fragments.emplace_back(u"<begin>");
+    }
+    bool audience = false;
+    bool leaveAfterFirst = false;
+    int begins = 0;
+    std::vector<std::u16string> fragments;
+
+   private:
+    bool m_observed = false;
+  };
+  testing::RecordingPlatform reference(Folder());
+  SummarizerEngine whole(reference.Services());
+  whole.RunSummary(u"The cats sleep. Dogs bark.", 50);
+  ASSERT_FALSE(reference.debug.fragments.empty());
+
+  const struct {
+    const char* name;
+    bool audience;
+    bool leaveAfterFirst;
+    bool dumped;
+  } rows[] = {
+      {"nobody there", false, false, false},
+      {"a listener came", true, false, true},
+      {"the listener leaves during the run", true, true, true},
+      {"the listener has gone", false, false, false},
+  };
+  testing::RecordingPlatform platform(Folder());
+  AudienceOutput audience;
+  EngineServices services = platform.Services();
+  services.debugOutput = &audience;
+  SummarizerEngine engine(services);
+  int runs = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    audience.fragments.clear();
+    audience.audience = row.audience;
+    audience.leaveAfterFirst = row.leaveAfterFirst;
+    engine.RunSummary(u"The cats sleep. Dogs bark.", 50);
+    EXPECT_EQ(audience.begins, ++runs);
+    if (row.dumped) {
+      EXPECT_EQ(audience.fragments, reference.debug.fragments);
+    } else {
+      EXPECT_TRUE(audience.fragments.empty());
+    }
+  }
+}
+
 // The process keeps compiled dictionaries, but every run sees the file as
 // it is: an edit, a removal and a restored file each show at once.
 TEST_F(RunTest, CachedDictionaryFollowsTheFile) {

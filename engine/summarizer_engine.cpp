@@ -75,6 +75,7 @@ std::u16string SummarizerEngine::RunSummary(std::u16string text, int32_t percent
 std::u16string SummarizerEngine::RunSummary(std::u16string text, const SelectionRule& rule) {
   StartRun(std::move(text));
   SummaryRun& run = *m_run;
+  Debug().BeginRun();
   DumpRuleLists(run.dictionary->Lists(), Debug());
   DumpArticle(run.article, Debug());
   run.selection = Select(run.article, run.grading.grades, rule);

@@ -188,26 +188,130 @@ bool Configure(IXMLDOMDocument& document) {
 
 }  // namespace
 
+namespace {
+
+uint64_t Join(DWORD high, DWORD low) {
+  return (static_cast<uint64_t>(high) << 32) | static_cast<uint64_t>(low);
+}
+
+// The whole identity, through a handle that asks for the attributes only
+// and shares everything: the look-up must never stand in the way of
+// someone replacing the file. The volume and the file's number on it play
+// the part of device and inode elsewhere.
+bool ReadFullIdentity(const wchar_t* path, FileIdentity* identity) {
+  const HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION data{};
+  const BOOL known = GetFileInformationByHandle(file, &data);
+  CloseHandle(file);
+  if (!known || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  identity->device = data.dwVolumeSerialNumber;
+  identity->file = Join(data.nFileIndexHigh, data.nFileIndexLow);
+  identity->size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+  identity->modified =
+      static_cast<int64_t>(Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime));
+  return true;
+}
+
+// What the process knows of one dictionary file between runs: its full
+// identity as last read, and a watch on its folder that fires on any new,
+// removed, renamed or written file there. While the watch has not fired and
+// the size and time are unchanged, the file is the one last read; so the
+// handle and the volume query, costly on some systems, are paid once per
+// change instead of once per run.
+struct WatchedFile {
+  HANDLE folderChanges = INVALID_HANDLE_VALUE;
+  bool known = false;
+  FileIdentity identity;
+};
+
+SRWLOCK g_watchLock = SRWLOCK_INIT;
+// Never freed: the handles live as long as the process.
+std::vector<std::pair<std::u16string, WatchedFile>>* g_watched = nullptr;
+
+// A watch on the folder of `path`, or INVALID_HANDLE_VALUE where the
+// system offers none (some network shares).
+HANDLE WatchFolderOf(const std::u16string& path) {
+  const size_t separator = path.find_last_of(u"\\/");
+  if (separator == std::u16string::npos) return INVALID_HANDLE_VALUE;
+  const std::u16string folder = path.substr(0, separator + 1);
+  return FindFirstChangeNotificationW(
+      reinterpret_cast<const wchar_t*>(folder.c_str()), FALSE,
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+          FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_ATTRIBUTES);
+}
+
+WatchedFile* FindWatched(const std::u16string& path) {
+  if (!g_watched) g_watched = new std::vector<std::pair<std::u16string, WatchedFile>>();
+  for (auto& entry : *g_watched) {
+    if (entry.first == path) return &entry.second;
+  }
+  // Dictionaries are few; a host asking for ever new paths stops being
+  // watched past this many and pays the full look-up on every run.
+  constexpr size_t kMaxWatched = 64;
+  if (g_watched->size() >= kMaxWatched) return nullptr;
+  g_watched->emplace_back(path, WatchedFile{});
+  WatchedFile& added = g_watched->back().second;
+  added.folderChanges = WatchFolderOf(path);
+  return &added;
+}
+
+}  // namespace
+
 bool MsxmlReader::Identify(const std::u16string& path, FileIdentity* identity) {
   if (path.empty() || path.find(u'\0') != std::u16string::npos) return false;
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(reinterpret_cast<const wchar_t*>(path.c_str()), GetFileExInfoStandard,
-                            &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+  const auto* name = reinterpret_cast<const wchar_t*>(path.c_str());
+  // Size and time on every run: cheap, and the watch's only backstop when
+  // the folder itself is renamed away.
+  WIN32_FILE_ATTRIBUTE_DATA attributes{};
+  if (!GetFileAttributesExW(name, GetFileExInfoStandard, &attributes) ||
+      (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return false;
   }
-  const auto join = [](DWORD high, DWORD low) {
-    return (static_cast<uint64_t>(high) << 32) | static_cast<uint64_t>(low);
-  };
-  identity->size = join(data.nFileSizeHigh, data.nFileSizeLow);
-  const uint64_t written = join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-  identity->modified = static_cast<int64_t>(written);
+  const uint64_t size = Join(attributes.nFileSizeHigh, attributes.nFileSizeLow);
+  const auto written = static_cast<int64_t>(
+      Join(attributes.ftLastWriteTime.dwHighDateTime, attributes.ftLastWriteTime.dwLowDateTime));
+  bool found = false;
+  AcquireSRWLockExclusive(&g_watchLock);
+  try {
+    WatchedFile* watched = FindWatched(path);
+    const bool watching = watched && watched->folderChanges != INVALID_HANDLE_VALUE;
+    const bool changed = watching && WaitForSingleObject(watched->folderChanges, 0) != WAIT_TIMEOUT;
+    if (watching && !changed && watched->known && watched->identity.size == size &&
+        watched->identity.modified == written) {
+      *identity = watched->identity;
+      found = true;
+    } else {
+      if (watching && (changed ? !FindNextChangeNotification(watched->folderChanges)
+                               : watched->known)) {
+        // Re-armed before the read, so that a change during the read fires
+        // again. A new size or time that the watch did not see means its
+        // folder is no longer the one at this path: watch the one there now.
+        FindCloseChangeNotification(watched->folderChanges);
+        watched->folderChanges = INVALID_HANDLE_VALUE;
+        watched->folderChanges = WatchFolderOf(path);
+      }
+      found = ReadFullIdentity(name, identity);
+      if (watched) {
+        watched->known = found;
+        if (found) watched->identity = *identity;
+      }
+    }
+  } catch (...) {
+    // Only allocation fails here; the file then goes unidentified.
+    found = false;
+  }
+  ReleaseSRWLockExclusive(&g_watchLock);
+  if (!found) return false;
   // Write times advance by clock ticks: a version younger than two seconds
   // (in 100 ns units) is not trusted yet.
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
-  const uint64_t current = join(now.dwHighDateTime, now.dwLowDateTime);
-  identity->settled = current > written && current - written > 2ULL * 10 * 1000 * 1000;
+  const uint64_t current = Join(now.dwHighDateTime, now.dwLowDateTime);
+  const auto modified = static_cast<uint64_t>(identity->modified);
+  identity->settled = current > modified && current - modified > 2ULL * 10 * 1000 * 1000;
   return true;
 }
 

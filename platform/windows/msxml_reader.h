@@ -13,8 +13,9 @@ namespace vellumtrace {
 class MsxmlReader final : public XmlReader {
  public:
   std::unique_ptr<XmlDocument> CreateDocument() override;
-  // Size and last write time of the file; no file index (that would need a
-  // handle to the file on every run).
+  // Volume serial number, file index, size and last write time of the file.
+  // The volume and index are read through a handle when the file is first
+  // seen and again after anything changed in its folder.
   bool Identify(const std::u16string& path, FileIdentity* identity) override;
 };
 

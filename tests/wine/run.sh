@@ -33,6 +33,34 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 
+# ---- which DLL, and why: the suite's first and last line -----------------
+
+runs_32bit_wine() { [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+if [[ -z ${VELLUMTRACE_EXERCISED:-} ]]; then
+  case $arch in
+    auto)
+      if runs_32bit_wine; then
+        arch=i686
+        why="this kernel runs 32-bit programs"
+      else
+        arch=x86_64
+        why="this kernel cannot run 32-bit programs, so the i686 DLL is only inspected"
+      fi ;;
+    *) why="--arch $arch was asked for" ;;
+  esac
+  case $arch in
+    i686) what="the real i686 DLL (build-win32/bin/Vellumtrace.dll)" ;;
+    x86_64) what="the x86_64 stand-in (build-win64/bin/Vellumtrace.dll), not the i686 DLL" ;;
+    *) what="no DLL" ;;
+  esac
+  export VELLUMTRACE_EXERCISED="wine suite: $what, because $why"
+  echo "== $VELLUMTRACE_EXERCISED"
+  # CI's summary repeats it from here.
+  mkdir -p "$root/build-win32"
+  echo "$VELLUMTRACE_EXERCISED" >"$root/build-win32/wine-suite-exercised.txt"
+fi
+
 # Every dialog goes to a virtual display of our own.
 if [[ -z ${VELLUMTRACE_UNDER_XVFB:-} ]]; then
   export VELLUMTRACE_UNDER_XVFB=1
@@ -61,17 +89,7 @@ die() { echo "wine tests: $*" >&2; exit 1; }
 
 # ---- which Wine, which DLL ---------------------------------------------
 
-runs_32bit_wine() { [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
-
 win32_build=$root/build-win32
-if [[ $arch == auto ]]; then
-  if runs_32bit_wine; then
-    arch=i686
-  else
-    echo "== This kernel cannot run 32-bit programs: testing the 64-bit build under wine64"
-    arch=x86_64
-  fi
-fi
 case $arch in
   i686)
     build=$win32_build
@@ -93,7 +111,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINELOADER=$wine_loader
 wine() { "$wine_loader" "$@" </dev/null; }
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
-trap stop_wine EXIT
+finish() { stop_wine; echo "== $VELLUMTRACE_EXERCISED"; }
+trap finish EXIT
 
 # Z:\ is the Unix root in every prefix.
 winpath() { local p; p=$(realpath -m "$1"); printf 'Z:%s' "${p//\//\\}"; }
@@ -309,6 +328,79 @@ iconv -f UTF-8 -t CP1252 "$work/expected/dumps.utf8" >"$work/expected/dumps.txt"
 expect "the dumps read from the debug output equal the Linux tool's" \
   cmp "$work/out/cpp/dumps.txt" "$work/expected/dumps.txt"
 
+# ---- dumps only where someone can see them ---------------------------------
+
+# The DLL's own OutputDebugStringW calls, counted through its import table:
+# none without a listener, one per fragment read with one, looked up afresh
+# on every run.
+echo "== Dumps only while a listener is there"
+status=0
+wine "$build/bin/com_client.exe" observers "$(winpath "$work/in/checks.txt")" \
+  >"$work/cpp-observers.log" 2>&1 || status=$?
+client_result "C++ client: the dumps follow the listener" "$work/cpp-observers.log" "$status"
+
+# ---- a dictionary replaced by rename ---------------------------------------
+
+# Dictionaries that split sentences differently, in pairs of the same size
+# and time: once one is renamed over the other, the next run of the same
+# process must read it, which only the file index can tell. Then the whole
+# dic folder is swapped for a copy, and a rename inside the new folder must
+# be seen as well.
+echo "== A dictionary replaced by rename"
+swap_text=$work/in/swap.utf8
+printf 'The fish swims! The cat sleeps. The dog barks and the fish swims! The bird sings.' \
+  >"$swap_text"
+iconv -f UTF-8 -t UTF-16LE "$swap_text" >"$work/in/swap.txt"
+swap_dictionary() {  # file breaks...
+  local file=$1 item; shift
+  { printf '<d><linebreak>'; for item; do printf '<i>%s</i>' "$item"; done
+    printf '</linebreak><grader-tc><i>the</i></grader-tc></d>\n'; } >"$file"
+}
+swap_expected() {  # name dictionary
+  "$linux_cli" --dictionary "$2" --percent 50 --format text "$swap_text" |
+    iconv -f UTF-8 -t UTF-16LE >"$work/expected/swap-$1.txt"
+}
+swap_dictionary "$install_dir/dic/swap.xml" .
+swap_dictionary "$work/swap_b.xml" '!'
+swap_dictionary "$work/swap_c.xml" . '!'
+swap_dictionary "$work/swap_d.xml" '!' '?'
+# Old enough to be kept compiled; each pair the same time to the second.
+touch -d '1 hour ago' "$install_dir/dic/swap.xml" "$work/swap_b.xml"
+touch -d '2 hours ago' "$work/swap_c.xml" "$work/swap_d.xml"
+swap_expected a "$install_dir/dic/swap.xml"
+swap_expected b "$work/swap_b.xml"
+swap_expected c "$work/swap_c.xml"
+swap_expected d "$work/swap_d.xml"
+swap_pairs_differ() {
+  [[ $(stat -c %s "$install_dir/dic/swap.xml") == $(stat -c %s "$work/swap_b.xml") &&
+     $(stat -c %s "$work/swap_c.xml") == $(stat -c %s "$work/swap_d.xml") ]] &&
+    ! cmp -s "$work/expected/swap-a.txt" "$work/expected/swap-b.txt" &&
+    ! cmp -s "$work/expected/swap-c.txt" "$work/expected/swap-d.txt"
+}
+expect "the dictionaries of each pair have the same size and give different results" \
+  swap_pairs_differ
+# The copy of the folder that takes the place of dic, with C as swap.xml.
+cp -a "$install_dir/dic" "$install_dir/dic_new"
+cp -p "$work/swap_c.xml" "$install_dir/dic_new/swap.xml"
+status=0
+wine "$build/bin/com_client.exe" replace "$(winpath "$work/in/swap.txt")" swap \
+  "$(winpath "$work/out/cpp/swap-a.txt")" \
+  "$(winpath "$work/swap_b.xml")" "$(winpath "$install_dir/dic/swap.xml")" \
+  "$(winpath "$work/out/cpp/swap-b.txt")" \
+  "$(winpath "$install_dir/dic")" "$(winpath "$install_dir/dic_old")" - \
+  "$(winpath "$install_dir/dic_new")" "$(winpath "$install_dir/dic")" \
+  "$(winpath "$work/out/cpp/swap-c.txt")" \
+  "$(winpath "$work/swap_d.xml")" "$(winpath "$install_dir/dic/swap.xml")" \
+  "$(winpath "$work/out/cpp/swap-d.txt")" \
+  >"$work/cpp-replace.log" 2>&1 || status=$?
+client_result "C++ client: runs between the renames" "$work/cpp-replace.log" "$status"
+for step in "a:the run before reads the first dictionary" \
+            "b:the run after a rename over it reads the new file" \
+            "c:the run after the folder was swapped reads the new folder's file" \
+            "d:the run after a rename in the new folder reads the new file"; do
+  expect "${step#*:}" cmp "$work/out/cpp/swap-${step%%:*}.txt" "$work/expected/swap-${step%%:*}.txt"
+done
+
 # ---- the alert, as a user sees it ------------------------------------------
 
 # One run of the C++ client whose dictionary cannot be read: a real dialog
@@ -365,6 +457,21 @@ expect "missing_dictionary: no reader trace" \
 alert_run no_xml_reader en "msxml3,msxml4,msxml6="
 expect "no_xml_reader: the reader trace d, once" \
   grep -qx 'dsummarize-returned' <(tr -d '\r' <"$work/alert-no_xml_reader.log")
+
+# ---- the alert where no one can see it --------------------------------------
+
+# A client that moves to a window station of its own, as a service runs on
+# one that is not visible: no box, the alert in the debug output, the call
+# comes back with the same result as after a closed box.
+echo "== The alert on a window station no one sees"
+status=0
+wine "$build/bin/com_client.exe" service "$(winpath "$work/in/checks.txt")" \
+  "$(winpath "$work/out/cpp/service.txt")" no_such_language >"$work/service.log" 2>&1 || status=$?
+client_result "service: no box, the alert in the debug output, Summarize S_OK" \
+  "$work/service.log" "$status"
+expect_eq "service: no dialog is left" "$(xdotool search --name '^ZEV$' 2>/dev/null | wc -l)" 0
+expect "service: the result equals the Linux tool's" \
+  cmp "$work/out/cpp/service.txt" "$work/expected/alert-missing_dictionary.txt"
 
 # ---- the dictionary folder ------------------------------------------------
 

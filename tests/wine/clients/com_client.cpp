@@ -7,6 +7,13 @@
 //   com_client checks TEXT DUMP     behaviour checks; writes a run's dumps
 //   com_client alert TEXT OUT LANG  a run with a missing dictionary
 //   com_client direct DLL P H IN OUT   load the DLL by path, without COM
+//   com_client observers TEXT       dumps only while a listener is there
+//   com_client bench SECONDS TEXT...    per-call times, early and late bound
+//   com_client profile TEXT CALLS   the DLL's imported calls per Summarize
+//   com_client service TEXT OUT LANG   the alert on a window station no one sees
+//   com_client replace TEXT LANG OUT [FROM TO OUT]...   a run, then renames
+//                                   of FROM to TO, each followed by a run
+//                                   (none when OUT is "-")
 //
 // Text files are UTF-16LE (a BOM is skipped); results are written as
 // UTF-16LE without BOM. CASES holds lines name|lang|percent|html|in|out.
@@ -15,6 +22,7 @@
 #include <ocidl.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <initguid.h>
@@ -25,6 +33,7 @@
 #include "component/vellumtrace_idl.h"
 #include "platform/windows/com_ptr.h"
 #include "tests/wine/clients/debug_output_reader.h"
+#include "tests/wine/clients/import_hook.h"
 #include "tests/wine/clients/message_box_watcher.h"
 
 namespace vellumtrace {
@@ -630,6 +639,287 @@ int RunDirect(const std::wstring& dllPath, LONG percent, LONG html, const std::w
   return Finish();
 }
 
+// ---- observers, timings and the import profile ---------------------------
+
+// Each run looks for an observer afresh: with nobody listening the DLL makes
+// no OutputDebugStringW call at all; with a listener every fragment arrives
+// as a call of its own; once it is gone again, no call.
+int RunObservers(const std::wstring& textPath) {
+  std::wstring text;
+  ComPtr<ICSummarizer> summarizer;
+  HMODULE dll = nullptr;
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer)) ||
+      !(dll = GetModuleHandleW(L"Vellumtrace.dll"))) {
+    Expect(false, "set up the observer runs");
+    return Finish();
+  }
+  ImportProfile profile;
+  profile.Install(dll);
+  Expect(profile.DebugOutputCalls() == 0, "OutputDebugStringW is hooked in the DLL");
+  struct Step {
+    const char* name;
+    bool listening;
+  };
+  const Step steps[] = {{"no listener", false},      {"a listener started", true},
+                        {"the listener still there", true}, {"the listener gone", false}};
+  std::wstring expected;
+  for (const Step& step : steps) {
+    DebugOutputReader reader;
+    if (step.listening) Expect(reader.Start(), std::string(step.name) + ": the listener starts");
+    profile.Reset();
+    const Outcome outcome = Summarize(summarizer.Get(), text, 50, 1);
+    const LONG calls = profile.DebugOutputCalls();
+    const std::vector<std::string> fragments = reader.Stop();
+    if (expected.empty()) expected = outcome.text;
+    Expect(outcome.hr == S_OK && outcome.text == expected,
+           std::string(step.name) + ": the same result", Hex(outcome.hr));
+    if (step.listening) {
+      Expect(calls > 0 && static_cast<size_t>(calls) == fragments.size(),
+             std::string(step.name) + ": one OutputDebugStringW call per fragment read",
+             std::to_string(calls) + " calls, " + std::to_string(fragments.size()) + " read");
+    } else {
+      Expect(calls == 0, std::string(step.name) + ": no OutputDebugStringW call",
+             std::to_string(calls) + " calls");
+    }
+  }
+  profile.Remove();
+  return Finish();
+}
+
+double Seconds(LONGLONG ticks) { return static_cast<double>(ticks) / TicksPerSecond(); }
+
+LONGLONG Ticks() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+// The time per call of the fastest of five batches, each about a fifth of
+// `seconds` long: the machine is shared, and the fastest batch is the one
+// other processes disturbed least.
+template <typename Call>
+double FastestPerCall(double seconds, Call call) {
+  for (int i = 0; i < 3; ++i) call();
+  LONGLONG start = Ticks();
+  long calls = 0;
+  while (Seconds(Ticks() - start) < seconds / 20 || calls < 1) {
+    call();
+    ++calls;
+  }
+  const long perBatch = std::max(1L, calls * 4);
+  std::vector<double> batches;
+  for (int batch = 0; batch < 5; ++batch) {
+    start = Ticks();
+    for (long i = 0; i < perBatch; ++i) call();
+    batches.push_back(Seconds(Ticks() - start) / static_cast<double>(perBatch));
+  }
+  return *std::min_element(batches.begin(), batches.end());
+}
+
+// Per-call times of Summarize (20 %, text) on one object kept across calls:
+// through the vtable, and through IDispatch::Invoke as a script host calls.
+// One line per text: "bench NAME UNITS EARLY_US LATE_US".
+int RunBench(double seconds, int count, wchar_t** paths) {
+  ComPtr<ICSummarizer> summarizer;
+  ComPtr<IDispatch> dispatch;
+  if (FAILED(CreateSummarizer(&summarizer)) ||
+      FAILED(summarizer->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()))) {
+    Expect(false, "create the object");
+    return Finish();
+  }
+  for (int i = 0; i < count; ++i) {
+    std::wstring text;
+    if (!ReadUtf16File(paths[i], &text)) {
+      Expect(false, "read " + Narrow(paths[i]));
+      continue;
+    }
+    Bstr input(text);
+    const double early = FastestPerCall(seconds, [&] {
+      BSTR result = nullptr;
+      summarizer->Summarize(input.Get(), 20, 0, &result);
+      SysFreeString(result);
+    });
+    VARIANT arguments[3];
+    arguments[0].vt = VT_I4;
+    arguments[0].lVal = 0;
+    arguments[1].vt = VT_I4;
+    arguments[1].lVal = 20;
+    arguments[2].vt = VT_BSTR;
+    arguments[2].bstrVal = input.Get();
+    DISPPARAMS parameters = {arguments, nullptr, 3, 0};
+    const double late = FastestPerCall(seconds, [&] {
+      VARIANT result;
+      VariantInit(&result);
+      dispatch->Invoke(6, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
+                       nullptr, nullptr);
+      VariantClear(&result);
+    });
+    std::wstring name = paths[i];
+    name = name.substr(name.find_last_of(L"\\/") + 1);
+    std::printf("bench %s %u %.2f %.2f\n", Narrow(name).c_str(),
+                static_cast<unsigned>(text.size()), early * 1e6, late * 1e6);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+// Where a warm Summarize call's time goes: the calls the DLL makes to the
+// system, counted and timed per Summarize; what is left is the engine and
+// the conversions.
+int RunProfile(const std::wstring& textPath, int calls) {
+  std::wstring text;
+  ComPtr<ICSummarizer> summarizer;
+  HMODULE dll = nullptr;
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer)) ||
+      !(dll = GetModuleHandleW(L"Vellumtrace.dll")) || calls < 1) {
+    Expect(false, "set up the profile");
+    return Finish();
+  }
+  Bstr input(text);
+  for (int i = 0; i < 3; ++i) Summarize(summarizer.Get(), text, 20, 0);
+  ImportProfile profile;
+  profile.Install(dll);
+  const LONGLONG start = Ticks();
+  for (int i = 0; i < calls; ++i) {
+    BSTR result = nullptr;
+    summarizer->Summarize(input.Get(), 20, 0, &result);
+    SysFreeString(result);
+  }
+  const double total = Seconds(Ticks() - start) / calls;
+  const std::vector<ImportProbe*> probes = profile.Probes();
+  profile.Remove();
+  double imported = 0;
+  std::printf("profile %u units, %d calls: %.1f us per Summarize\n",
+              static_cast<unsigned>(text.size()), calls, total * 1e6);
+  for (const ImportProbe* probe : probes) {
+    if (probe->calls == 0) continue;
+    const double each = Seconds(probe->ticks) / calls;
+    imported += each;
+    std::printf("  %-28s %8.1f calls %9.1f us\n", probe->name,
+                static_cast<double>(probe->calls) / calls, each * 1e6);
+  }
+  std::printf("  %-28s %8s       %9.1f us\n", "(the rest: engine, COM)", "",
+              (total - imported) * 1e6);
+  std::fflush(stdout);
+  return 0;
+}
+
+// ---- the alert on a window station no one sees -----------------------------
+
+bool StationVisible(HWINSTA station) {
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  return GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), &needed) &&
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+struct ServiceRun {
+  std::wstring text;
+  std::wstring code;
+  HDESK desktop = nullptr;
+  Outcome outcome;
+  std::vector<std::string> fragments;
+  LONG boxes = -1;
+};
+
+DWORD WINAPI ServiceThread(void* argument) {
+  auto* run = static_cast<ServiceRun*>(argument);
+  if (!SetThreadDesktop(run->desktop)) return 1;
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+  {
+    ComPtr<ICSummarizer> summarizer;
+    if (SUCCEEDED(CreateSummarizer(&summarizer)) &&
+        SUCCEEDED(SetLanguage(summarizer.Get(), run->code))) {
+      ImportProfile profile;
+      profile.Install(GetModuleHandleW(L"Vellumtrace.dll"));
+      DebugOutputReader reader;
+      reader.Start();
+      run->outcome = Summarize(summarizer.Get(), run->text, 100, 0);
+      run->fragments = reader.Stop();
+      for (const ImportProbe* probe : profile.Probes()) {
+        if (std::string(probe->name) == "MessageBoxW") run->boxes = probe->calls;
+      }
+      profile.Remove();
+    }
+  }
+  CoUninitialize();
+  return 0;
+}
+
+// Plays a service: the process moves to a window station of its own, which
+// is not visible, and summarises there with a missing dictionary. The call
+// must come back at once with the rules left empty, the alert's text and
+// reason in the debug output, and no message box.
+int RunService(const std::wstring& textPath, const std::wstring& outPath,
+               const std::wstring& code) {
+  ServiceRun run;
+  run.code = code;
+  if (!ReadUtf16File(textPath, &run.text)) {
+    Expect(false, "read " + Narrow(textPath));
+    return Finish();
+  }
+  Expect(StationVisible(GetProcessWindowStation()), "the client starts on a visible window station");
+  const HWINSTA station =
+      CreateWindowStationW(L"VellumtraceService", 0, WINSTA_ALL_ACCESS, nullptr);
+  Expect(station && !StationVisible(station), "a window station of its own, not visible");
+  Expect(station && SetProcessWindowStation(station), "the process moves to it");
+  run.desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  Expect(run.desktop != nullptr, "a desktop on it");
+  if (!station || !run.desktop) return Finish();
+  const HANDLE thread = CreateThread(nullptr, 0, &ServiceThread, &run, 0, nullptr);
+  // A box there would never be closed: give up on the call after a while.
+  const bool returned = thread && WaitForSingleObject(thread, 20000) == WAIT_OBJECT_0;
+  Expect(returned, "Summarize returns without anyone closing anything");
+  if (!returned) {
+    Finish();
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 1);
+  }
+  CloseHandle(thread);
+  Expect(run.outcome.hr == S_OK && !run.outcome.isNull, "Summarize still succeeds",
+         Hex(run.outcome.hr));
+  Expect(run.boxes == 0, "no message box", std::to_string(run.boxes) + " MessageBoxW calls");
+  const auto has = [&run](const std::string& start) {
+    for (const std::string& fragment : run.fragments) {
+      if (fragment.compare(0, start.size(), start) == 0) return true;
+    }
+    return false;
+  };
+  Expect(has("ZEV: Dictionary File not found\n"), "the alert's text goes to the debug output");
+  Expect(has("ZEV: dictionary "), "its reason follows it there");
+  Expect(WriteUtf16File(outPath, run.outcome.text), "the result is written");
+  return Finish();
+}
+
+// One object, one run; then renames, each followed by a run unless its
+// output is "-": a dictionary renamed over another of the same size and
+// time (only the file index tells them apart), or the whole folder swapped.
+// Every run must read the files as they are now.
+int RunReplace(const std::wstring& textPath, const std::wstring& code, int count, wchar_t** steps) {
+  std::wstring text;
+  ComPtr<ICSummarizer> summarizer;
+  if (!ReadUtf16File(textPath, &text) || FAILED(CreateSummarizer(&summarizer)) || count % 3 != 1) {
+    Expect(false, "set up the replacement runs");
+    return Finish();
+  }
+  ExpectHr(SetLanguage(summarizer.Get(), code), S_OK, "SetLanguage " + Narrow(code));
+  for (int i = 0; i < count; i += 3) {
+    if (i > 0) {
+      const bool moved = MoveFileExW(steps[i - 2], steps[i - 1],
+                                     (GetFileAttributesW(steps[i - 2]) & FILE_ATTRIBUTE_DIRECTORY)
+                                         ? 0
+                                         : MOVEFILE_REPLACE_EXISTING) != 0;
+      Expect(moved, "rename " + Narrow(steps[i - 2]), std::to_string(GetLastError()));
+    }
+    const std::wstring out = steps[i];
+    if (out == L"-") continue;
+    const Outcome outcome = Summarize(summarizer.Get(), text, 50, 0);
+    Expect(outcome.hr == S_OK && WriteUtf16File(out, outcome.text), "the run into " + Narrow(out),
+           Hex(outcome.hr));
+  }
+  return Finish();
+}
+
 int Main(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"cases" && argc == 3) return RunCases(argv[2]);
@@ -638,7 +928,12 @@ int Main(int argc, wchar_t** argv) {
   if (mode == L"direct" && argc == 7) {
     return RunDirect(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), argv[5], argv[6]);
   }
-  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct ...\n");
+  if (mode == L"observers" && argc == 3) return RunObservers(argv[2]);
+  if (mode == L"bench" && argc >= 4) return RunBench(_wtof(argv[2]), argc - 3, argv + 3);
+  if (mode == L"profile" && argc == 4) return RunProfile(argv[2], _wtoi(argv[3]));
+  if (mode == L"service" && argc == 5) return RunService(argv[2], argv[3], argv[4]);
+  if (mode == L"replace" && argc >= 5) return RunReplace(argv[2], argv[3], argc - 4, argv + 4);
+  std::fprintf(stderr, "usage: com_client cases|checks|alert|direct|observers|bench|profile|service|replace ...\n");
   return 2;
 }
 
@@ -646,8 +941,10 @@ int Main(int argc, wchar_t** argv) {
 }  // namespace vellumtrace
 
 int wmain(int argc, wchar_t** argv) {
-  // The direct mode plays a host without COM.
-  const bool withCom = argc < 2 || std::wstring(argv[1]) != L"direct";
+  // The direct mode plays a host without COM; the service mode moves to
+  // another window station first, and its thread joins an apartment there.
+  const bool withCom =
+      argc < 2 || (std::wstring(argv[1]) != L"direct" && std::wstring(argv[1]) != L"service");
   if (withCom && FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
   const int status = vellumtrace::Main(argc, argv);
   if (withCom) CoUninitialize();
