@@ -178,14 +178,14 @@ HRESULT UnregisterEverything(RegistrationScope scope) {
   if (modulePath.empty()) return E_FAIL;
   const HKEY root = OpenClassesRoot(scope);
   const bool classIsOurs = OursOrAbsent(root, kServerKey, modulePath);
-  const bool libraryIsOurs = OursOrAbsent(root, kTypeLibraryKey, modulePath);
-  bool libraryRegistered = false;
-  if (root) {
-    HKEY key = nullptr;
-    libraryRegistered = RegOpenKeyExW(root, kTypeLibraryKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (libraryRegistered) RegCloseKey(key);
-  }
   if (root && root != HKEY_CLASSES_ROOT) RegCloseKey(root);
+  // The type library is looked up in the merged view: some systems write
+  // a per-user type library registration for the whole machine.
+  HKEY key = nullptr;
+  const bool libraryRegistered =
+      RegOpenKeyExW(HKEY_CLASSES_ROOT, kTypeLibraryKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+  if (libraryRegistered) RegCloseKey(key);
+  const bool libraryIsOurs = OursOrAbsent(HKEY_CLASSES_ROOT, kTypeLibraryKey, modulePath);
   HRESULT hr = S_OK;
   if (classIsOurs) hr = ApplyRegistryScript(modulePath, scope, false);
   if (libraryIsOurs && libraryRegistered) {
