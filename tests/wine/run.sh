@@ -11,7 +11,11 @@
 #   - the alert as a user sees it: a real dialog under Xvfb, closed with
 #     xdotool;
 #   - the dictionary folder from the registration, and from the DLL's own
-#     folder once the registration is gone; regsvr32 /u.
+#     folder once the registration is gone; regsvr32 /u;
+#   - what hosts run into (host_client.exe, defaults.vbs): calls while the
+#     alert is up, error objects, server locks, optional arguments, the
+#     version resource, two copies, a removed type library key, REG_EXPAND_SZ
+#     and %20 folders, per-user registration, registration-free use.
 #
 #   tests/wine/run.sh [--arch auto|i686|x86_64]
 #
@@ -478,6 +482,7 @@ expect_eq "the registered copy's type library stays" \
 defaults_client "the registered copy still works" two-copies
 
 echo "== The type library key removed"
+wine regsvr32 /s "$dll_win" >>"$work/regsvr32.log" 2>&1 || true
 wine reg delete "HKCR\\TypeLib\\$libid" /f >/dev/null 2>&1 || true
 expect_not "the type library key is gone" reg_has "HKCR\\TypeLib\\$libid"
 defaults_client "late binding without the type library key" no-typelib-key
@@ -551,6 +556,26 @@ for key in "CLSID\\$clsid" Vellumtrace.CSummarizer Vellumtrace.CSummarizer.1 "Ty
   expect_not "no $key is left for the user" reg_has "$U\\$key"
   expect_not "no $key is left at all" reg_has "HKCR\\$key"
 done
+
+echo "== Registration-free, from a private folder named Private%20Copy"
+private_dir="$work/Private%20Copy"
+mkdir -p "$private_dir/dic"
+cp "$build/bin/Vellumtrace.dll" "$build/bin/Vellumtrace.manifest" "$build/bin/host_client.exe" \
+  "$private_dir/"
+cp "$root/dic/de.xml" "$private_dir/dic/en.xml"
+sed "s/version=\"[0-9.]*\"/version=\"$project_version\"/" "$root/examples/windows/host.exe.manifest" \
+  >"$private_dir/host_client.exe.manifest"
+[[ $arch == x86_64 ]] && sed -i 's/processorArchitecture="x86"/processorArchitecture="amd64"/' \
+  "$private_dir/host_client.exe.manifest"
+expect_not "nothing is registered" reg_has "HKCR\\CLSID\\$clsid"
+"$linux_cli" --dictionary "$private_dir/dic/en.xml" --percent 50 --format text "$checks_text" |
+  iconv -f UTF-8 -t UTF-16LE >"$work/expected/private.txt"
+status=0
+wine "$private_dir/host_client.exe" create "$(winpath "$work/in/checks.txt")" \
+  "$(winpath "$work/out/cpp/private.txt")" >"$work/private.log" 2>&1 || status=$?
+client_result "created through the manifests alone" "$work/private.log" "$status"
+expect "the private copy reads its own dictionaries" \
+  cmp "$work/out/cpp/private.txt" "$work/expected/private.txt"
 
 stop_wine
 echo "wine tests ($arch) took $((SECONDS - started)) s"
