@@ -138,8 +138,9 @@ STDMETHODIMP CSummarizer::SetLanguage(BSTR m_lang) {
     if (!scope.Entered()) return ReportFailure(RPC_E_CALL_REJECTED, failure::kBusy);
     const std::u16string code(m_lang, m_lang + LengthUpToNul(m_lang));
     if (!IsLanguageCode(code)) {
-      return ReportFailure(E_INVALIDARG, failure::BadLanguageCode(std::wstring(code.begin(), code.end()),
-                                                                  kMaxLanguageCodeLength));
+      const std::wstring reason =
+          failure::BadLanguageCode(std::wstring(code.begin(), code.end()), kMaxLanguageCodeLength);
+      return ReportFailure(E_INVALIDARG, reason.c_str());
     }
     m_engine.SetDictionaryPath(m_engine.DictionaryPathFor(code));
     ClearFailure();
@@ -160,7 +161,7 @@ STDMETHODIMP CSummarizer::Summarize(BSTR m_textin, LONG sumpercent, LONG HTMLOut
     if (!scope.Entered()) return ReportFailure(RPC_E_CALL_REJECTED, failure::kBusy);
     const size_t length = LengthUpToNul(m_textin);
     if (length > kMaxTextLength) {
-      return ReportFailure(E_INVALIDARG, failure::TextTooLong(length, kMaxTextLength));
+      return ReportFailure(E_INVALIDARG, failure::TextTooLong(length, kMaxTextLength).c_str());
     }
     std::u16string text(m_textin, m_textin + length);
     m_engine.SetOutputStyle(HTMLOutput != 0 ? OutputStyle::kHtml : OutputStyle::kPlainText);

@@ -18,7 +18,7 @@ std::wstring Grouped(size_t value) {
 
 }  // namespace
 
-HRESULT ReportFailure(HRESULT hr, const std::wstring& description) {
+HRESULT ReportFailure(HRESULT hr, const wchar_t* description) noexcept {
   ComPtr<ICreateErrorInfo> created;
   // Without an error object the caller still gets the HRESULT; a stale one
   // must not stand for ours, so it is cleared first.
@@ -26,7 +26,7 @@ HRESULT ReportFailure(HRESULT hr, const std::wstring& description) {
   if (FAILED(CreateErrorInfo(created.Receive()))) return hr;
   created->SetGUID(IID_ICSummarizer);
   created->SetSource(const_cast<LPOLESTR>(failure::kSource));
-  created->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+  created->SetDescription(const_cast<LPOLESTR>(description));
   ComPtr<IErrorInfo> info;
   if (SUCCEEDED(created->QueryInterface(IID_IErrorInfo, info.ReceiveVoid()))) {
     SetErrorInfo(0, info.Get());
@@ -34,7 +34,7 @@ HRESULT ReportFailure(HRESULT hr, const std::wstring& description) {
   return hr;
 }
 
-void ClearFailure() { SetErrorInfo(0, nullptr); }
+void ClearFailure() noexcept { SetErrorInfo(0, nullptr); }
 
 namespace failure {
 

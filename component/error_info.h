@@ -12,11 +12,12 @@ namespace vellumtrace {
 // Every method of ICSummarizer ends with one of these two calls.
 
 // Sets the thread's error object (source "Vellumtrace.CSummarizer",
-// interface ICSummarizer, `description`) and returns `hr`.
-HRESULT ReportFailure(HRESULT hr, const std::wstring& description);
+// interface ICSummarizer, `description`) and returns `hr`. Allocates
+// nothing of ours, so it serves in an out-of-memory handler too.
+HRESULT ReportFailure(HRESULT hr, const wchar_t* description) noexcept;
 
 // Clears the thread's error object: a successful call leaves none.
-void ClearFailure();
+void ClearFailure() noexcept;
 
 // Descriptions, one place for every text a host may show.
 namespace failure {
