@@ -513,6 +513,10 @@ VELLUMTRACE_TEST_ROOT=$(winpath "$work") wine regsvr32 /u /s "$(winpath "$fifty_
 expect_eq "regsvr32 /u of the Fifty%20Off copy" "$status" 0
 expect_not "its class key is gone" reg_has "HKCR\\CLSID\\$clsid"
 
+echo "== Registration is all or nothing"
+host_client "a failing type library step leaves no class keys" "$work/blocked.log" \
+  blocked-registration "$dll_win"
+
 echo "== Registration for the current user"
 U="HKCU\\Software\\Classes"
 status=0

@@ -10,6 +10,7 @@
 //   host_client lockserver TEXT
 //   host_client version DLL VERSION
 //   host_client create TEXT OUT       (ProgID, 50 %, plain; no dialog)
+//   host_client blocked-registration DLL   (the type library step fails)
 //
 // Texts are UTF-16LE files; results are written as UTF-16LE without BOM.
 #include <windows.h>
@@ -546,6 +547,44 @@ int RunCreate(const std::wstring& textPath, const std::wstring& outPath) {
   return Finish();
 }
 
+// ---- registration, all or nothing --------------------------------------
+
+bool KeyExists(const wchar_t* subKey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// A volatile TypeLib key admits no lasting key below it, so the type
+// library step of DllRegisterServer fails after the class keys were written:
+// they must go again.
+int RunBlockedRegistration(const std::wstring& dllPath) {
+  const wchar_t* typeLibKey = L"TypeLib\\{5B07C431-9E2F-11D6-A417-00508B6E31C2}";
+  Expect(!KeyExists(typeLibKey) && !KeyExists(L"CLSID\\{5B07C43F-9E2F-11D6-A417-00508B6E31C2}"),
+         "nothing is registered before");
+  HKEY key = nullptr;
+  const LONG created = RegCreateKeyExW(HKEY_CLASSES_ROOT, typeLibKey, 0, nullptr,
+                                       REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  Expect(created == ERROR_SUCCESS, "a volatile type library key", std::to_string(created));
+  if (key) RegCloseKey(key);
+  HMODULE dll = LoadLibraryW(dllPath.c_str());
+  const auto registerServer = reinterpret_cast<DllCanUnloadNowFunction>(
+      reinterpret_cast<void (*)()>(dll ? GetProcAddress(dll, "DllRegisterServer") : nullptr));
+  if (registerServer) {
+    const HRESULT hr = registerServer();
+    Expect(FAILED(hr), "DllRegisterServer reports the type library's failure", Hex(hr));
+    Expect(!KeyExists(L"CLSID\\{5B07C43F-9E2F-11D6-A417-00508B6E31C2}"), "no class key is left");
+    Expect(!KeyExists(L"Vellumtrace.CSummarizer") && !KeyExists(L"Vellumtrace.CSummarizer.1"),
+           "no ProgID is left");
+  } else {
+    Expect(false, "load the DLL's DllRegisterServer");
+  }
+  if (dll) FreeLibrary(dll);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, typeLibKey);
+  return Finish();
+}
+
 int Main(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   std::wstring a;
@@ -562,8 +601,9 @@ int Main(int argc, wchar_t** argv) {
   if (mode == L"lockserver" && argc == 3 && ReadUtf16File(argv[2], &a)) return RunLockServer(a);
   if (mode == L"version" && argc == 4) return RunVersion(argv[2], argv[3]);
   if (mode == L"create" && argc == 4) return RunCreate(argv[2], argv[3]);
+  if (mode == L"blocked-registration" && argc == 3) return RunBlockedRegistration(argv[2]);
   std::fprintf(stderr, "usage: host_client reentrancy-mta|reentrancy-timer|errorinfo|"
-                       "lockserver|version|create ...\n");
+                       "lockserver|version|create|blocked-registration ...\n");
   return 2;
 }
 
