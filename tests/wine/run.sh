@@ -466,6 +466,14 @@ host_client "our error object on every failing call" "$work/errorinfo.log" \
 host_client "an unbalanced LockServer(FALSE)" "$work/lockserver.log" \
   lockserver "$(winpath "$work/in/checks.txt")"
 defaults_client "VBScript s.Summarize(t)" defaults
+status=0
+wine cscript //nologo "$(winpath "$root/tests/wine/clients/defaults.js")" \
+  "$(winpath "$work/in/checks.txt")" "$(winpath "$work/out/js/defaults.txt")" \
+  >"$work/defaults-js.log" 2>&1 || status=$?
+client_result "JScript s.Summarize(t) and e.description" "$work/defaults-js.log" "$status"
+expect "JScript s.Summarize(t): the result equals the Linux tool's at 20 percent, plain" \
+  cmp <(tail -c +"$(bom_skip "$work/out/js/defaults.txt")" "$work/out/js/defaults.txt") \
+      "$work/expected/defaults.txt"
 project_version=$(sed -n 's/^project(Vellumtrace VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 while [[ $(tr -cd . <<<"$project_version" | wc -c) -lt 3 ]]; do project_version+=.0; done
 host_client "the version resource is the project's ($project_version)" "$work/version.log" \
