@@ -57,11 +57,20 @@ STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** o
 }
 
 STDMETHODIMP ClassFactory::LockServer(BOOL lock) {
+  volatile LONG& locks = TheServerModule().m_serverLocks;
   if (lock) {
+    InterlockedIncrement(&locks);
     LockModule();
-  } else {
-    UnlockModule();
+    return S_OK;
   }
+  // Only a lock that LockServer(TRUE) took can be given back: an unbalanced
+  // call must not let the DLL be unloaded under live objects.
+  for (;;) {
+    const LONG held = InterlockedCompareExchange(&locks, 0, 0);
+    if (held <= 0) return E_UNEXPECTED;
+    if (InterlockedCompareExchange(&locks, held - 1, held) == held) break;
+  }
+  UnlockModule();
   return S_OK;
 }
 

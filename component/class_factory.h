@@ -24,6 +24,8 @@ class ClassFactory final : public IClassFactory {
   // Aggregation is supported, but only for IUnknown; any other interface
   // with an outer object is CLASS_E_NOAGGREGATION and a debug-output line.
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
+  // LockServer(FALSE) without a matching LockServer(TRUE) is E_UNEXPECTED
+  // and changes nothing.
   STDMETHODIMP LockServer(BOOL lock) override;
 
  private:

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "component/error_info.h"
 #include "component/server_module.h"
 #include "component/type_info_cache.h"
 #include "engine/text_bounds.h"
@@ -51,12 +52,25 @@ CSummarizer::CSummarizer(IUnknown* outer)
 
 CSummarizer::~CSummarizer() { UnlockModule(); }
 
+CSummarizer::CallScope::CallScope(CSummarizer& owner)
+    : m_owner(owner), m_entered(InterlockedCompareExchange(&owner.m_busy, 1, 0) == 0) {
+  if (m_entered) m_owner.AddRef();
+}
+
+CSummarizer::CallScope::~CallScope() {
+  if (!m_entered) return;
+  InterlockedExchange(&m_owner.m_busy, 0);
+  m_owner.Release();
+}
+
 STDMETHODIMP CSummarizer::InnerUnknown::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   if (IsEqualIID(riid, IID_IUnknown)) {
     *object = static_cast<IUnknown*>(this);
   } else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_ICSummarizer)) {
     *object = static_cast<ICSummarizer*>(&m_owner);
+  } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
+    *object = static_cast<ISupportErrorInfo*>(&m_owner);
   } else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -114,37 +128,53 @@ STDMETHODIMP CSummarizer::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPP
                       argumentError);
 }
 
+STDMETHODIMP CSummarizer::InterfaceSupportsErrorInfo(REFIID riid) {
+  return IsEqualIID(riid, IID_ICSummarizer) || IsEqualIID(riid, IID_IDispatch) ? S_OK : S_FALSE;
+}
+
 STDMETHODIMP CSummarizer::SetLanguage(BSTR m_lang) {
   try {
+    const CallScope scope(*this);
+    if (!scope.Entered()) return ReportFailure(RPC_E_CALL_REJECTED, failure::kBusy);
     const std::u16string code(m_lang, m_lang + LengthUpToNul(m_lang));
-    if (!IsLanguageCode(code)) return E_INVALIDARG;
+    if (!IsLanguageCode(code)) {
+      const std::wstring reason =
+          failure::BadLanguageCode(std::wstring(code.begin(), code.end()), kMaxLanguageCodeLength);
+      return ReportFailure(E_INVALIDARG, reason.c_str());
+    }
     m_engine.SetDictionaryPath(m_engine.DictionaryPathFor(code));
+    ClearFailure();
     return S_OK;
   } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
+    return ReportFailure(E_OUTOFMEMORY, failure::kOutOfMemory);
   } catch (...) {
-    return E_UNEXPECTED;
+    return ReportFailure(E_UNEXPECTED, failure::kUnexpected);
   }
 }
 
 STDMETHODIMP CSummarizer::Summarize(BSTR m_textin, LONG sumpercent, LONG HTMLOutput,
                                     BSTR* m_Textout) {
-  if (!m_Textout) return E_POINTER;
+  if (!m_Textout) return ReportFailure(E_POINTER, failure::kNoResultPointer);
   *m_Textout = nullptr;
   try {
+    const CallScope scope(*this);
+    if (!scope.Entered()) return ReportFailure(RPC_E_CALL_REJECTED, failure::kBusy);
     const size_t length = LengthUpToNul(m_textin);
-    if (length > kMaxTextLength) return E_INVALIDARG;
+    if (length > kMaxTextLength) {
+      return ReportFailure(E_INVALIDARG, failure::TextTooLong(length, kMaxTextLength).c_str());
+    }
     std::u16string text(m_textin, m_textin + length);
     m_engine.SetOutputStyle(HTMLOutput != 0 ? OutputStyle::kHtml : OutputStyle::kPlainText);
     const std::u16string result = m_engine.RunSummary(std::move(text), sumpercent);
     BSTR output = AllocBstr(result);
-    if (!output) return E_OUTOFMEMORY;
+    if (!output) return ReportFailure(E_OUTOFMEMORY, failure::kOutOfMemory);
     *m_Textout = output;
+    ClearFailure();
     return S_OK;
   } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
+    return ReportFailure(E_OUTOFMEMORY, failure::kOutOfMemory);
   } catch (...) {
-    return E_UNEXPECTED;
+    return ReportFailure(E_UNEXPECTED, failure::kUnexpected);
   }
 }
 

@@ -16,7 +16,16 @@ namespace vellumtrace {
 // inner unknown when it stands alone. Lives in one apartment, so its
 // reference count is a plain counter. Every live object holds one module
 // lock. No C++ exception leaves any of its methods.
-class CSummarizer final : public ICSummarizer {
+//
+// Every failing call sets the thread's error object (ISupportErrorInfo says
+// so for ICSummarizer); every successful call clears it.
+//
+// Re-entrancy: the dictionary alert is a message box, and while it shows
+// the thread dispatches messages, among them incoming COM calls and host
+// timers. A call that reaches the object while its Summarize is running is
+// refused with RPC_E_CALL_REJECTED, so that every call returns its own
+// result; the running call goes on undisturbed.
+class CSummarizer final : public ICSummarizer, public ISupportErrorInfo {
  public:
   // Creates an object (part of `outer` when that is set) and asks its inner
   // unknown for `riid`; the object goes again when that fails.
@@ -38,13 +47,18 @@ class CSummarizer final : public ICSummarizer {
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 
+  // ISupportErrorInfo: S_OK for ICSummarizer and IDispatch, else S_FALSE.
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+
   // A language code (at most 49 units, no '\', '/' or ':') chooses
   // dic\<code>.xml below the module folder; anything else is E_INVALIDARG
   // and leaves the path as it was. A null BSTR is the empty code.
+  // RPC_E_CALL_REJECTED while a Summarize of this object runs.
   STDMETHODIMP SetLanguage(BSTR m_lang) override;
   // One run over the text up to its first NUL (a null BSTR is empty).
   // Texts over 49,999 units are refused with E_INVALIDARG and a null
-  // result, without a run. HTMLOutput: not 0 for HTML.
+  // result, without a run. HTMLOutput: not 0 for HTML. A nested call
+  // (see above) is RPC_E_CALL_REJECTED with a null result.
   STDMETHODIMP Summarize(BSTR m_textin, LONG sumpercent, LONG HTMLOutput,
                          BSTR* m_Textout) override;
 
@@ -61,10 +75,29 @@ class CSummarizer final : public ICSummarizer {
     CSummarizer& m_owner;
   };
 
+  // Marks the object busy for one call; Entered() is false when another
+  // call already holds it. Holds a reference meanwhile, so that a nested
+  // Release cannot destroy the object under the running call.
+  class CallScope {
+   public:
+    explicit CallScope(CSummarizer& owner);
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+    ~CallScope();
+    bool Entered() const { return m_entered; }
+
+   private:
+    CSummarizer& m_owner;
+    bool m_entered;
+  };
+
   explicit CSummarizer(IUnknown* outer);
   ~CSummarizer();
 
   ULONG m_refCount = 0;
+  // 1 while a call runs. Interlocked, so that a host that breaks the
+  // apartment rules and calls from two threads is refused too.
+  volatile LONG m_busy = 0;
   InnerUnknown m_inner;
   IUnknown* m_controllingUnknown;
   WindowsPlatform m_platform;

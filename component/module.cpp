@@ -1,4 +1,4 @@
-// The DLL's entry point and its four exports.
+// The DLL's entry point and its exports.
 #include <windows.h>
 #include <objbase.h>
 
@@ -68,6 +68,26 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
   return vellumtrace::GetCachedClassFactory(riid, ppv);
 }
 
-STDAPI DllRegisterServer() { return vellumtrace::RegisterServer(); }
+STDAPI DllRegisterServer() {
+  return vellumtrace::RegisterServer(vellumtrace::RegistrationScope::kMachine);
+}
 
-STDAPI DllUnregisterServer() { return vellumtrace::UnregisterServer(); }
+STDAPI DllUnregisterServer() {
+  return vellumtrace::UnregisterServer(vellumtrace::RegistrationScope::kMachine);
+}
+
+// regsvr32 /n /i:user registers for the current user alone (no
+// administrator rights needed), /u /n /i:user removes that again. No
+// command line, or "machine", does what DllRegisterServer and
+// DllUnregisterServer do. Anything else is E_INVALIDARG.
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+  vellumtrace::RegistrationScope scope;
+  if (commandLine && lstrcmpiW(commandLine, L"user") == 0) {
+    scope = vellumtrace::RegistrationScope::kUser;
+  } else if (!commandLine || !*commandLine || lstrcmpiW(commandLine, L"machine") == 0) {
+    scope = vellumtrace::RegistrationScope::kMachine;
+  } else {
+    return E_INVALIDARG;
+  }
+  return install ? vellumtrace::RegisterServer(scope) : vellumtrace::UnregisterServer(scope);
+}

@@ -8,9 +8,10 @@
 namespace vellumtrace {
 
 // The folder of the registered server: the InprocServer32 value of the
-// class's registration, cut after its last backslash. When that cannot be
-// read (no registration, no access, a path over 300 units, no backslash)
-// the folder of this DLL's own file serves instead.
+// class's registration (environment strings expanded), cut after its last
+// backslash, when that value names this very DLL (same file). Otherwise (no
+// registration, another copy's, a deleted folder) the folder of this DLL's
+// own file serves, so that a side-by-side copy reads its own dictionaries.
 class RegistryModuleLocator final : public ModuleLocator {
  public:
   std::u16string ModuleFolder() override;

@@ -15,6 +15,8 @@ namespace vellumtrace {
 struct ServerModule {
   HINSTANCE m_instance = nullptr;
   volatile LONG m_lockCount = 0;
+  // The part of m_lockCount that LockServer(TRUE) took.
+  volatile LONG m_serverLocks = 0;
   CriticalSection m_classFactorySection;
   CriticalSection m_typeInfoSection;
 };

@@ -64,7 +64,15 @@ HRESULT ReadMemberNames(ITypeInfo& info, std::vector<MemberName>* members) {
 HRESULT LoadTypeInfo() {
   ComPtr<ITypeLib> library;
   HRESULT hr = LoadRegTypeLib(LIBID_VellumtraceLib, 1, 0, LOCALE_NEUTRAL, library.Receive());
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) {
+    // The library is inside this DLL: late binding must not depend on its
+    // registry entry (removed, damaged, or never written for a
+    // registration-free activation).
+    const std::wstring modulePath = ModuleFilePath();
+    if (modulePath.empty()) return hr;
+    hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, library.Receive());
+    if (FAILED(hr)) return hr;
+  }
   ComPtr<ITypeInfo> info;
   hr = library->GetTypeInfoOfGuid(IID_ICSummarizer, info.Receive());
   if (FAILED(hr)) return hr;

@@ -7,7 +7,8 @@
 namespace vellumtrace {
 
 // The vtable type information of ICSummarizer, loaded on first use from the
-// registered type library (LIBID, version 1.0) under the module's critical
+// registered type library (LIBID, version 1.0), or from this DLL's own
+// resources when that cannot be loaded, under the module's critical
 // section and kept for the life of the module. IDispatch is served from it.
 
 // Hands out an added reference.

@@ -116,6 +116,28 @@ TEST_F(RunTest, MissingDictionaryAlertsOncePerRunAndStillSummarises) {
   EXPECT_EQ(platform.diagnostic.written, "");
 }
 
+// The alert's message box lets the host dispatch other calls while it
+// shows; by then the run must have changed nothing of the engine yet.
+TEST_F(RunTest, AlertShowsBeforeTheRunTouchesTheEngine) {
+  testing::RecordingPlatform platform(Folder());
+  SummarizerEngine engine(platform.Services());
+  engine.RunSummary(u"First one. Second one.", 100);
+  const size_t firstSentences = engine.LastRun().article.sentences.size();
+  engine.SetDictionaryPath(engine.DictionaryPathFor(u"missing"));
+  std::u16string textDuringAlert;
+  size_t sentencesDuringAlert = 0;
+  platform.alert.onShow = [&] {
+    textDuringAlert = engine.LastRun().article.text;
+    sentencesDuringAlert = engine.LastRun().article.sentences.size();
+  };
+  engine.RunSummary(u"Third.", 100);
+  ASSERT_EQ(platform.alert.shown.size(), 1u);
+  EXPECT_EQ(textDuringAlert, u"First one. Second one.");
+  EXPECT_GT(firstSentences, 1u);
+  EXPECT_EQ(sentencesDuringAlert, firstSentences);
+  EXPECT_EQ(engine.LastRun().article.text, u"Third.");
+}
+
 TEST_F(RunTest, HtmlEscapesWordsAndTitleButDumpsStayRaw) {
   testing::RecordingPlatform platform(Folder());
   SummarizerEngine engine(platform.Services());

@@ -39,24 +39,33 @@ void SummarizerEngine::SetDictionary(std::shared_ptr<const CompiledDictionary> d
 
 void SummarizerEngine::StartRun(std::u16string text) {
   text.resize(TextUpToNul(text).size());
+  // The dictionary comes first, with its alert, before any state of the run
+  // changes: the alert's message box lets the host dispatch other calls
+  // meanwhile, and those must find the engine whole.
+  std::shared_ptr<const CompiledDictionary> dictionary;
+  DictionaryStatus status = DictionaryStatus::kLoaded;
+  std::u16string reason;
+  if (m_fixedDictionary) {
+    dictionary = m_fixedDictionary;
+  } else {
+    const std::u16string path = m_dictionaryPath;
+    DictionaryLoad load = LoadDictionary(path, *m_services.xmlReader, *m_services.diagnostic,
+                                         DictionaryCache::Process());
+    if (!load.Loaded()) {
+      m_services.alert->Show(alert::kDictionaryNotFound, alert::kCaption);
+      m_services.alert->ShowDetail(u"dictionary " + path + u": " + load.reason);
+    }
+    dictionary = std::move(load.dictionary);
+    status = load.status;
+    reason = std::move(load.reason);
+  }
   // The last run goes first, so that two runs never hold memory at once.
   m_run.reset();
   m_run = std::make_unique<SummaryRun>();
   SummaryRun& run = *m_run;
-  if (m_fixedDictionary) {
-    run.dictionary = m_fixedDictionary;
-    run.dictionaryStatus = DictionaryStatus::kLoaded;
-  } else {
-    DictionaryLoad load = LoadDictionary(m_dictionaryPath, *m_services.xmlReader,
-                                         *m_services.diagnostic, DictionaryCache::Process());
-    if (!load.Loaded()) {
-      m_services.alert->Show(alert::kDictionaryNotFound, alert::kCaption);
-      m_services.alert->ShowDetail(u"dictionary " + m_dictionaryPath + u": " + load.reason);
-    }
-    run.dictionary = std::move(load.dictionary);
-    run.dictionaryStatus = load.status;
-    run.dictionaryReason = std::move(load.reason);
-  }
+  run.dictionary = std::move(dictionary);
+  run.dictionaryStatus = status;
+  run.dictionaryReason = std::move(reason);
   run.article.text = std::move(text);
   m_tokenMemo.Bind(run.dictionary);
   AnalyseText(run.article, m_tokenMemo);

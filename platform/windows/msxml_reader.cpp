@@ -118,20 +118,67 @@ bool MsxmlNode::GetChildNodes(std::unique_ptr<XmlNodeList>* children) {
   return true;
 }
 
+enum class FileStream { kOpened, kUnreadable, kFailed };
+
+// Larger than any dictionary; a file beyond it is refused unread.
+constexpr LONGLONG kMaxDictionaryBytes = LONGLONG{256} << 20;
+
+// The whole file in a memory stream. kUnreadable: missing, a folder, no
+// access or too large (the file's fault); kFailed: the platform's calls.
+FileStream OpenFileStream(const std::u16string& path, ComPtr<IStream>* stream) {
+  if (path.empty() || path.find(u'\0') != std::u16string::npos) return FileStream::kUnreadable;
+  // Others may write, replace or delete the file meanwhile: a dictionary
+  // is updated by renaming a new version over it.
+  const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileStream::kUnreadable;
+  FileStream result = FileStream::kFailed;
+  LARGE_INTEGER size{};
+  HGLOBAL memory = nullptr;
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || size.QuadPart > kMaxDictionaryBytes) {
+    result = FileStream::kUnreadable;
+  } else if ((memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart) + 1))) {
+    void* bytes = GlobalLock(memory);
+    DWORD read = 0;
+    const bool complete = bytes && ReadFile(file, bytes, static_cast<DWORD>(size.QuadPart), &read,
+                                            nullptr) && read == static_cast<DWORD>(size.QuadPart);
+    if (bytes) GlobalUnlock(memory);
+    if (!complete) {
+      result = FileStream::kUnreadable;
+    } else if (SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, stream->Receive()))) {
+      memory = nullptr;  // the stream owns it now
+      // The block may be larger than asked for; the stream ends with the file.
+      ULARGE_INTEGER end{};
+      end.QuadPart = static_cast<ULONGLONG>(size.QuadPart);
+      if (SUCCEEDED((*stream)->SetSize(end))) result = FileStream::kOpened;
+    }
+  }
+  if (memory) GlobalFree(memory);
+  CloseHandle(file);
+  if (result != FileStream::kOpened) stream->Reset();
+  return result;
+}
+
 class MsxmlDocument final : public XmlDocument {
  public:
   MsxmlDocument(SharedApartment apartment, ComPtr<IXMLDOMDocument> document)
       : m_apartment(std::move(apartment)), m_document(std::move(document)) {}
 
+  // load() takes a string for a URL: a folder named "Fifty%20Off" would
+  // be unescaped to one that does not exist. The file's bytes go to the
+  // parser as a stream instead, which finds their encoding as in the file.
   LoadResult Load(const std::u16string& path) override {
+    ComPtr<IStream> stream;
+    const FileStream opened = OpenFileStream(path, &stream);
+    if (opened == FileStream::kUnreadable) return LoadResult::kNotLoaded;
+    if (opened == FileStream::kFailed) return LoadResult::kCallFailed;
     VARIANT source;
     VariantInit(&source);
-    source.vt = VT_BSTR;
-    source.bstrVal = AllocBstr(path);
-    if (!source.bstrVal) return LoadResult::kCallFailed;
+    source.vt = VT_UNKNOWN;
+    source.punkVal = stream.Get();  // borrowed for the call: no VariantClear
     VARIANT_BOOL loaded = VARIANT_FALSE;
     const HRESULT hr = m_document->load(source, &loaded);
-    VariantClear(&source);
     if (FAILED(hr)) return LoadResult::kCallFailed;
     return loaded == VARIANT_TRUE ? LoadResult::kLoaded : LoadResult::kNotLoaded;
   }
@@ -318,7 +365,7 @@ bool MsxmlReader::Identify(const std::u16string& path, FileIdentity* identity) {
 std::unique_ptr<XmlDocument> MsxmlReader::CreateDocument() {
   auto apartment = std::make_shared<ComApartment>();
   for (const CLSID* documentClass :
-       {&kClsidDomDocument40, &kClsidDomDocument60, &kClsidDomDocument30}) {
+       {&kClsidDomDocument60, &kClsidDomDocument40, &kClsidDomDocument30}) {
     ComPtr<IXMLDOMDocument> document;
     if (FAILED(CoCreateInstance(*documentClass, nullptr, CLSCTX_INPROC_SERVER,
                                 kIidXmlDomDocument, document.ReceiveVoid())) ||

@@ -8,7 +8,9 @@
 namespace vellumtrace {
 
 // The dictionary reader on Windows: the platform's MSXML DOM through COM.
-// Tries the document classes of MSXML 4.0, 6.0 and 3.0, in that order.
+// Tries the document classes of MSXML 6.0, 4.0 and 3.0, in that order (6.0
+// is the supported one; its secure defaults fetch nothing from outside the
+// file). Files are handed to the parser as streams, never as URLs.
 // A thread without a COM apartment gets one for the life of each document.
 class MsxmlReader final : public XmlReader {
  public:

@@ -1,6 +1,7 @@
 #ifndef VELLUMTRACE_TESTS_SUPPORT_RECORDING_SERVICES_H_
 #define VELLUMTRACE_TESTS_SUPPORT_RECORDING_SERVICES_H_
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,10 +40,13 @@ class RecordingAlert final : public Alert {
  public:
   void Show(std::u16string_view text, std::u16string_view caption) override {
     shown.emplace_back(text, caption);
+    if (onShow) onShow();
   }
   void ShowDetail(std::u16string_view detail) override { details.emplace_back(detail); }
   std::vector<std::pair<std::u16string, std::u16string>> shown;
   std::vector<std::u16string> details;
+  // Runs while the alert "shows", as a host's messages would.
+  std::function<void()> onShow;
 };
 
 class RecordingDiagnostic final : public Diagnostic {

@@ -11,7 +11,11 @@
 #   - the alert as a user sees it: a real dialog under Xvfb, closed with
 #     xdotool;
 #   - the dictionary folder from the registration, and from the DLL's own
-#     folder once the registration is gone; regsvr32 /u.
+#     folder once the registration is gone; regsvr32 /u;
+#   - what hosts run into (host_client.exe, defaults.vbs): calls while the
+#     alert is up, error objects, server locks, optional arguments, the
+#     version resource, two copies, a removed type library key, REG_EXPAND_SZ
+#     and %20 folders, per-user registration, registration-free use.
 #
 #   tests/wine/run.sh [--arch auto|i686|x86_64]
 #
@@ -147,9 +151,9 @@ check_win32_dll() {
   dump=$(i686-w64-mingw32-objdump -p "$dll")
   expect_eq "32-bit DLL is a PE32 i386 file" \
     "$(i686-w64-mingw32-objdump -f "$dll" | sed -n 's/.*file format //p')" "pei-i386"
-  expect_eq "32-bit DLL exports the four entry points by name" \
+  expect_eq "32-bit DLL exports the five entry points by name" \
     "$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\s*\[ *[0-9]*\] //p' | tr '\n' ' ')" \
-    "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer "
+    "DllCanUnloadNow DllGetClassObject DllInstall DllRegisterServer DllUnregisterServer "
   local imports
   imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
   expect_eq "32-bit DLL imports only system DLLs" "$imports" \
@@ -476,8 +480,8 @@ expect "service: the result equals the Linux tool's" \
 # ---- the dictionary folder ------------------------------------------------
 
 # Another copy whose en.xml is the German dictionary: loaded directly, it
-# must still read the registered folder's dictionaries, and its own only
-# once the registration is gone.
+# reads its own folder's dictionaries, whether or not another copy is
+# registered.
 echo "== The dictionary folder"
 other_dir=$work/other
 mkdir -p "$other_dir/dic"
@@ -494,8 +498,8 @@ run_direct() {  # output-name log
   client_result "C++ client loads the DLL by path ($1)" "$2" "$status"
 }
 run_direct registered "$work/direct-registered.log"
-expect "a registered server reads the dictionaries of its registered folder" \
-  cmp "$work/out/cpp/registered.txt" "$work/expected/registered.txt"
+expect "a side-by-side copy reads its own dictionaries, not the registered copy's" \
+  cmp "$work/out/cpp/registered.txt" "$work/expected/own.txt"
 
 echo "== regsvr32 /u"
 status=0
@@ -513,6 +517,184 @@ expect_eq "regsvr32 /u of an unregistered server succeeds" "$status" 0
 run_direct own "$work/direct-own.log"
 expect "without registration the DLL's own folder serves" \
   cmp "$work/out/cpp/own.txt" "$work/expected/own.txt"
+
+# ---- what hosts run into ---------------------------------------------------
+
+# Calls that arrive while the alert is up, error objects, server locks,
+# optional arguments, the version resource, and registrations as they are
+# found on real machines: two copies, a missing type library key,
+# REG_EXPAND_SZ values, folder names that look like URL escapes, per-user
+# registration.
+host_client() {  # name log mode args...
+  local name=$1 log=$2 status=0
+  shift 2
+  wine "$build/bin/host_client.exe" "$@" >"$log" 2>&1 || status=$?
+  client_result "$name" "$log" "$status"
+}
+# Summarize(t) with its defaults from VBScript, and a failing call's Err.
+defaults_client() {  # name output-name
+  local status=0
+  wine cscript //nologo "$(winpath "$root/tests/wine/clients/defaults.vbs")" \
+    "$(winpath "$work/in/checks.txt")" "$(winpath "$work/out/vbs/$2.txt")" \
+    >"$work/defaults-$2.log" 2>&1 || status=$?
+  client_result "$1" "$work/defaults-$2.log" "$status"
+  expect "$1: the result equals the Linux tool's at 20 percent, plain" \
+    cmp <(tail -c +"$(bom_skip "$work/out/vbs/$2.txt")" "$work/out/vbs/$2.txt") \
+        "$work/expected/defaults.txt"
+}
+"$linux_cli" --dictionary "$install_dir/dic/en.xml" --percent 20 --format text "$checks_text" |
+  iconv -f UTF-8 -t UTF-16LE >"$work/expected/defaults.txt"
+status=0
+wine regsvr32 /s "$dll_win" >>"$work/regsvr32.log" 2>&1 || status=$?
+expect_eq "regsvr32 again" "$status" 0
+
+echo "== Calls while the alert is up"
+iconv -f UTF-8 -t UTF-16LE "$samples/werkstatt_de.txt" >"$work/in/second.txt"
+for text in harbour_en werkstatt_de; do
+  "$linux_cli" --dictionary "$work/no_such_dictionary.xml" --percent 50 --format text \
+    "$samples/$text.txt" 2>/dev/null | iconv -f UTF-8 -t UTF-16LE >"$work/expected/alert-$text.txt" || true
+done
+host_client "two threads of the multithreaded apartment, one object" "$work/reentrancy-mta.log" \
+  reentrancy-mta "$(winpath "$work/in/checks.txt")" "$(winpath "$work/in/second.txt")" \
+  "$(winpath "$work/out/cpp/reentrant-first.txt")" "$(winpath "$work/out/cpp/reentrant-later.txt")"
+expect "the first call's result is its own text's" \
+  cmp "$work/out/cpp/reentrant-first.txt" "$work/expected/alert-harbour_en.txt"
+expect "a later call's result is its own text's" \
+  cmp "$work/out/cpp/reentrant-later.txt" "$work/expected/alert-werkstatt_de.txt"
+host_client "a host timer calls the object from the alert's message loop" \
+  "$work/reentrancy-timer.log" reentrancy-timer "$(winpath "$work/in/checks.txt")" \
+  "$(winpath "$work/in/second.txt")" "$(winpath "$work/out/cpp/reentrant-outer.txt")"
+expect "the outer call's result is its own text's" \
+  cmp "$work/out/cpp/reentrant-outer.txt" "$work/expected/alert-harbour_en.txt"
+
+echo "== Error objects, server locks, defaults, version"
+host_client "our error object on every failing call" "$work/errorinfo.log" \
+  errorinfo "$(winpath "$work/in/checks.txt")"
+host_client "an unbalanced LockServer(FALSE)" "$work/lockserver.log" \
+  lockserver "$(winpath "$work/in/checks.txt")"
+defaults_client "VBScript s.Summarize(t)" defaults
+status=0
+wine cscript //nologo "$(winpath "$root/tests/wine/clients/defaults.js")" \
+  "$(winpath "$work/in/checks.txt")" "$(winpath "$work/out/js/defaults.txt")" \
+  >"$work/defaults-js.log" 2>&1 || status=$?
+client_result "JScript s.Summarize(t) and e.description" "$work/defaults-js.log" "$status"
+expect "JScript s.Summarize(t): the result equals the Linux tool's at 20 percent, plain" \
+  cmp <(tail -c +"$(bom_skip "$work/out/js/defaults.txt")" "$work/out/js/defaults.txt") \
+      "$work/expected/defaults.txt"
+project_version=$(sed -n 's/^project(Vellumtrace VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+while [[ $(tr -cd . <<<"$project_version" | wc -c) -lt 3 ]]; do project_version+=.0; done
+host_client "the version resource is the project's ($project_version)" "$work/version.log" \
+  version "$dll_win" "$project_version"
+
+echo "== Two copies, one registered"
+status=0
+wine regsvr32 /u /s "$(winpath "$other_dir/Vellumtrace.dll")" >>"$work/regsvr32-u.log" 2>&1 || status=$?
+expect_eq "regsvr32 /u of the unregistered copy" "$status" 0
+expect_eq "the registered copy's class key stays" \
+  "$(reg_default "HKCR\\CLSID\\$clsid\\InprocServer32")" "$dll_win"
+expect_eq "the registered copy's type library stays" \
+  "$(reg_default "HKCR\\TypeLib\\$libid\\1.0\\0\\$typelib_platform")" "$dll_win"
+defaults_client "the registered copy still works" two-copies
+
+echo "== The type library key removed"
+wine regsvr32 /s "$dll_win" >>"$work/regsvr32.log" 2>&1 || true
+wine reg delete "HKCR\\TypeLib\\$libid" /f >/dev/null 2>&1 || true
+expect_not "the type library key is gone" reg_has "HKCR\\TypeLib\\$libid"
+defaults_client "late binding without the type library key" no-typelib-key
+status=0
+wine regsvr32 /u /s "$dll_win" >>"$work/regsvr32-u.log" 2>&1 || status=$?
+expect_eq "regsvr32 /u without the type library key" "$status" 0
+expect_not "the class key is gone again" reg_has "HKCR\\CLSID\\$clsid"
+
+echo "== A REG_EXPAND_SZ registration of a copy in a folder named Fifty%20Off"
+fifty_dir="$work/Fifty%20Off"
+mkdir -p "$fifty_dir/dic"
+cp "$build/bin/Vellumtrace.dll" "$fifty_dir/"
+cp "$root/dic/en.xml" "$fifty_dir/dic/"
+status=0
+wine regsvr32 /s "$(winpath "$fifty_dir/Vellumtrace.dll")" >>"$work/regsvr32.log" 2>&1 || status=$?
+expect_eq "regsvr32 of the Fifty%20Off copy" "$status" 0
+wine reg add "HKCR\\CLSID\\$clsid\\InprocServer32" /ve /t REG_EXPAND_SZ \
+  /d '%VELLUMTRACE_TEST_ROOT%\Fifty%20Off\Vellumtrace.dll' /f >/dev/null 2>&1
+"$linux_cli" --dictionary "$fifty_dir/dic/en.xml" --percent 50 --format text "$checks_text" |
+  iconv -f UTF-8 -t UTF-16LE >"$work/expected/fifty.txt"
+VELLUMTRACE_TEST_ROOT=$(winpath "$work") host_client "created through the REG_EXPAND_SZ value" \
+  "$work/fifty.log" create "$(winpath "$work/in/checks.txt")" "$(winpath "$work/out/cpp/fifty.txt")"
+expect "the Fifty%20Off copy reads its own dictionary" \
+  cmp "$work/out/cpp/fifty.txt" "$work/expected/fifty.txt"
+status=0
+VELLUMTRACE_TEST_ROOT=$(winpath "$work") wine regsvr32 /u /s "$(winpath "$fifty_dir/Vellumtrace.dll")" \
+  >>"$work/regsvr32-u.log" 2>&1 || status=$?
+expect_eq "regsvr32 /u of the Fifty%20Off copy" "$status" 0
+expect_not "its class key is gone" reg_has "HKCR\\CLSID\\$clsid"
+
+echo "== Registration is all or nothing"
+host_client "a failing type library step leaves no class keys" "$work/blocked.log" \
+  blocked-registration "$dll_win"
+
+echo "== Registration for the current user"
+U="HKCU\\Software\\Classes"
+status=0
+wine regsvr32 /s /n /i:user "$dll_win" >>"$work/regsvr32.log" 2>&1 || status=$?
+expect_eq "regsvr32 /n /i:user" "$status" 0
+# The machine's keys, key for key, below the user's classes. (Wine's COM
+# reads no per-user classes, so creation from a host is not tried here.)
+C="HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$clsid"
+expect_eq "the user's class registration, key for key" "$(reg_tree "$U\\CLSID\\$clsid")" "$C
+    (Default)    REG_SZ    CSummarizer Class
+$C\\InprocServer32
+    (Default)    REG_SZ    $dll_win
+    ThreadingModel    REG_SZ    Apartment
+$C\\ProgID
+    (Default)    REG_SZ    Vellumtrace.CSummarizer.1
+$C\\Programmable
+$C\\TypeLib
+    (Default)    REG_SZ    $libid
+$C\\VersionIndependentProgID
+    (Default)    REG_SZ    Vellumtrace.CSummarizer"
+P="HKEY_CURRENT_USER\\Software\\Classes\\Vellumtrace.CSummarizer"
+expect_eq "the user's ProgIDs, key for key" \
+  "$(reg_tree "$U\\Vellumtrace.CSummarizer.1"; reg_tree "$U\\Vellumtrace.CSummarizer")" "$P.1
+    (Default)    REG_SZ    CSummarizer Class
+$P.1\\CLSID
+    (Default)    REG_SZ    $clsid
+$P
+    (Default)    REG_SZ    CSummarizer Class
+$P\\CLSID
+    (Default)    REG_SZ    $clsid
+$P\\CurVer
+    (Default)    REG_SZ    Vellumtrace.CSummarizer.1"
+expect_eq "the type library is registered" \
+  "$(reg_default "HKCR\\TypeLib\\$libid\\1.0\\0\\$typelib_platform")" "$dll_win"
+expect_not "no class is registered for the machine" reg_has "HKLM\\Software\\Classes\\CLSID\\$clsid"
+status=0
+wine regsvr32 /s /u /n /i:user "$dll_win" >>"$work/regsvr32-u.log" 2>&1 || status=$?
+expect_eq "regsvr32 /u /n /i:user" "$status" 0
+for key in "CLSID\\$clsid" Vellumtrace.CSummarizer Vellumtrace.CSummarizer.1 "TypeLib\\$libid" \
+           "Interface\\$iid"; do
+  expect_not "no $key is left for the user" reg_has "$U\\$key"
+  expect_not "no $key is left at all" reg_has "HKCR\\$key"
+done
+
+echo "== Registration-free, from a private folder named Private%20Copy"
+private_dir="$work/Private%20Copy"
+mkdir -p "$private_dir/dic"
+cp "$build/bin/Vellumtrace.dll" "$build/bin/Vellumtrace.manifest" "$build/bin/host_client.exe" \
+  "$private_dir/"
+cp "$root/dic/de.xml" "$private_dir/dic/en.xml"
+sed "s/version=\"[0-9.]*\"/version=\"$project_version\"/" "$root/examples/windows/host.exe.manifest" \
+  >"$private_dir/host_client.exe.manifest"
+[[ $arch == x86_64 ]] && sed -i 's/processorArchitecture="x86"/processorArchitecture="amd64"/' \
+  "$private_dir/host_client.exe.manifest"
+expect_not "nothing is registered" reg_has "HKCR\\CLSID\\$clsid"
+"$linux_cli" --dictionary "$private_dir/dic/en.xml" --percent 50 --format text "$checks_text" |
+  iconv -f UTF-8 -t UTF-16LE >"$work/expected/private.txt"
+status=0
+wine "$private_dir/host_client.exe" create "$(winpath "$work/in/checks.txt")" \
+  "$(winpath "$work/out/cpp/private.txt")" >"$work/private.log" 2>&1 || status=$?
+client_result "created through the manifests alone" "$work/private.log" "$status"
+expect "the private copy reads its own dictionaries" \
+  cmp "$work/out/cpp/private.txt" "$work/expected/private.txt"
 
 stop_wine
 echo "wine tests ($arch) took $((SECONDS - started)) s"

@@ -236,7 +236,6 @@ void CheckInterfaces(ICSummarizer* summarizer) {
   };
   const Refusal refusals[] = {
       {"IClassFactory", IID_IClassFactory},
-      {"ISupportErrorInfo", IID_ISupportErrorInfo},
       {"IPersist", IID_IPersist},
       {"IProvideClassInfo", IID_IProvideClassInfo},
       {"IConnectionPointContainer", IID_IConnectionPointContainer},
@@ -249,6 +248,9 @@ void CheckInterfaces(ICSummarizer* summarizer) {
            Hex(hr));
   }
   ExpectHr(summarizer->QueryInterface(IID_IUnknown, nullptr), E_POINTER, "QI with no out pointer");
+  ComPtr<ISupportErrorInfo> errorInfo;
+  ExpectHr(summarizer->QueryInterface(IID_ISupportErrorInfo, errorInfo.ReceiveVoid()), S_OK,
+           "QI ISupportErrorInfo");
 }
 
 void CheckFactory(const Module& module) {
