@@ -3,7 +3,7 @@
 #   tools/install_deps.sh                  the Linux build and benchmarks
 #   tools/install_deps.sh --tests          also what the tests drive (pytest,
 #                                          Dask, Chromium, clang's libFuzzer,
-#                                          the Debian package tools)
+#                                          the Debian package tools and lintian)
 #   tools/install_deps.sh --tests --win32  also the 32-bit Windows cross build
 #                                          and Wine
 # Runs as root on a fresh Debian 12; installs only what is missing.
@@ -21,9 +21,9 @@ done
 
 packages=(cmake g++ make pkg-config libxml2-dev libcli11-dev libicu-dev
           libgtest-dev googletest libbenchmark-dev ca-certificates
-          nlohmann-json3-dev pybind11-dev python3-dev help2man libabsl-dev libxxhash-dev)
+          nlohmann-json3-dev pybind11-dev python3-dev libabsl-dev libxxhash-dev)
 if $tests; then
-  packages+=(libxml2-utils python3-pytest python3-dask python3-distributed dpkg-dev file time
+  packages+=(libxml2-utils python3-pytest python3-dask python3-distributed dpkg-dev file time lintian groff-base
              # the HTML result in a real browser; the fuzz targets
              chromium clang-14 libclang-rt-14-dev llvm-14)
 fi

@@ -15,7 +15,7 @@ fail() { echo "check_installed: $*" >&2; exit 1; }
 
 "$prefix/bin/vellumtrace" "$sample" >"$work/command.txt"
 [[ -s $work/command.txt ]] || fail "the command gave no summary"
-grep -q "percent" "$prefix/share/man/man1/vellumtrace.1" || fail "no man page"
+gzip -dc "$prefix/share/man/man1/vellumtrace.1.gz" | grep -q "EXIT STATUS" || fail "no man page"
 [[ -f $prefix/share/vellumtrace/dic/en.xml ]] || fail "no dictionaries"
 
 library=$(find "$prefix/lib" -name 'libvellumtrace.so.1' | head -n 1)
