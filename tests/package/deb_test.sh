@@ -14,7 +14,8 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "deb_test: $*" >&2; exit 1; }
 
-packages=(vellumtrace libvellumtrace1 vellumtrace-data libvellumtrace-dev python3-vellumtrace)
+packages=(vellumtrace libvellumtrace1 vellumtrace-data libvellumtrace-dev)
+grep -q '^VELLUMTRACE_BUILD_PYTHON:BOOL=OFF' "$build/CMakeCache.txt" || packages+=(python3-vellumtrace)
 for p in "${packages[@]}"; do rm -f "$build/${p}"_*.deb; done
 (cd "$build" && cpack -G DEB >"$scratch/cpack.log" 2>&1) || fail "cpack failed: $(cat "$scratch/cpack.log")"
 declare -A deb
@@ -25,19 +26,20 @@ for p in "${packages[@]}"; do
 done
 version=$(dpkg-deb --field "${deb[vellumtrace]}" Version)
 
-# The Python the module was built for, from its file name (cpython-311-...).
-module=$(dpkg-deb -c "${deb[python3-vellumtrace]}" | grep -o 'cpython-3[0-9]*' | head -n 1)
-py_minor=${module#cpython-3}
-py_bound="python3 (>= 3.$py_minor), python3 (<< 3.$((py_minor + 1)))"
-
 # package | what Depends must hold (comma-separated) | what it must not
 expectations=(
   "vellumtrace|libvellumtrace1 (= $version),vellumtrace-data (= $version),libc6 (|-dev"
   "libvellumtrace1|vellumtrace-data (= $version),libxml2 (,libstdc++6 (|-dev"
   "vellumtrace-data||lib"
   "libvellumtrace-dev|libvellumtrace1 (= $version),libxml2-dev,libabsl-dev|python"
-  "python3-vellumtrace|$py_bound,vellumtrace-data (= $version),libxml2 (|-dev"
 )
+if [[ -n ${deb[python3-vellumtrace]:-} ]]; then
+  # The Python the module was built for, from its file name (cpython-311-...).
+  module=$(dpkg-deb -c "${deb[python3-vellumtrace]}" | grep -o 'cpython-3[0-9]*' | head -n 1)
+  py_minor=${module#cpython-3}
+  py_bound="python3 (>= 3.$py_minor), python3 (<< 3.$((py_minor + 1)))"
+  expectations+=("python3-vellumtrace|$py_bound,vellumtrace-data (= $version),libxml2 (|-dev")
+fi
 for row in "${expectations[@]}"; do
   IFS='|' read -r p wanted unwanted <<<"$row"
   depends=$(dpkg-deb --field "${deb[$p]}" Depends)

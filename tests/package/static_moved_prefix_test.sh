@@ -52,6 +52,7 @@ cases=(
   "$prefix/bin/summarize-cmake|-|above itself, in the moved tree"
   "$work/elsewhere/summarize-static|VELLUMTRACE_DATA_DIR=$data|the environment"
   "$work/elsewhere/summarize-shared|LD_LIBRARY_PATH=$libdir|above the shared library"
+  "$build/bin/vellumtrace|VELLUMTRACE_DATA_DIR=$data|the environment, the command too"
 )
 for row in "${cases[@]}"; do
   IFS='|' read -r program environment how <<<"$row"
