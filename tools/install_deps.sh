@@ -23,7 +23,11 @@ packages=(cmake g++ make pkg-config libxml2-dev libcli11-dev libicu-dev
           libgtest-dev googletest libbenchmark-dev ca-certificates
           nlohmann-json3-dev pybind11-dev python3-dev libabsl-dev libxxhash-dev)
 if $tests; then
-  packages+=(libxml2-utils python3-pytest python3-dask python3-distributed dpkg-dev file time lintian groff-base
+  packages+=(libxml2-utils python3-pytest python3-dask python3-distributed dpkg-dev file time
+             # the Debian packages' check and the man page's render
+             lintian groff-base
+             # a fully static program: libxml2.a needs them, libxml2-dev does not bring them
+             liblzma-dev zlib1g-dev
              # the HTML result in a real browser; the fuzz targets
              chromium clang-14 libclang-rt-14-dev llvm-14)
 fi
