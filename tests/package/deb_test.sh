@@ -25,6 +25,8 @@ for p in "${packages[@]}"; do
   deb[$p]=${files[0]}
 done
 version=$(dpkg-deb --field "${deb[vellumtrace]}" Version)
+head -n 1 "$source_dir/cmake/debian/changelog" | grep -qF "vellumtrace ($version)" ||
+  fail "cmake/debian/changelog has no entry for $version on top"
 
 # package | what Depends must hold (comma-separated) | what it must not
 expectations=(

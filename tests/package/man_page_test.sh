@@ -21,6 +21,10 @@ for sub in $(help_subcommands <<<"$main_help"); do
 done
 [[ $(wc -l <<<"$options") -ge 10 ]] || fail "found too few options in --help: $options"
 
+# The page's header names the version the command reports.
+version=$("$binary" --version) || fail "$binary --version failed"
+grep -q "^\.TH .*\"$version\"" "$page" || fail "the .TH line does not name '$version'"
+
 # The page's sections, in order.
 expected="NAME SYNOPSIS DESCRIPTION OPTIONS EXIT_STATUS FILES ENVIRONMENT EXAMPLES SEE_ALSO"
 sections=$(awk '/^\.SH / { sub(/^\.SH +/, ""); gsub(/"/, ""); gsub(/ /, "_"); printf "%s ", $0 }' "$page")
