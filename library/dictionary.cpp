@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <system_error>
@@ -23,15 +24,17 @@ bool HasDictionaries(const fs::path& folder) {
 }
 
 // The file this code was loaded from: the shared library, or the program
-// or module that linked the static one.
+// or module that linked the static one (a fully static program has no
+// loader to ask: the running program is that file).
 fs::path LoadedFile() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&Dictionary::DataFolder), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return {};
+  const char* name = "/proc/self/exe";
+  if (dladdr(reinterpret_cast<void*>(&Dictionary::DataFolder), &info) != 0 &&
+      info.dli_fname != nullptr && *info.dli_fname != '\0') {
+    name = info.dli_fname;
   }
   std::error_code ec;
-  const fs::path file = fs::canonical(info.dli_fname, ec);
+  const fs::path file = fs::canonical(name, ec);
   return ec ? fs::path() : file;
 }
 
@@ -60,9 +63,11 @@ std::string Dictionary::DataFolder() {
     if (HasDictionaries(data)) return data.string();
     if (folder == folder.parent_path()) break;
   }
-#ifdef VELLUMTRACE_INSTALL_DATADIR
-  if (HasDictionaries(VELLUMTRACE_INSTALL_DATADIR)) return VELLUMTRACE_INSTALL_DATADIR;
-#endif
+  // A program that linked the static library elsewhere: the prefixes this
+  // build installs to, its own and the Debian package's.
+  for (const char* data : {VELLUMTRACE_INSTALL_DATADIR, VELLUMTRACE_PACKAGE_DATADIR}) {
+    if (HasDictionaries(data)) return data;
+  }
   return {};
 }
 

@@ -3,7 +3,7 @@
 #   tools/install_deps.sh                  the Linux build and benchmarks
 #   tools/install_deps.sh --tests          also what the tests drive (pytest,
 #                                          Dask, Chromium, clang's libFuzzer,
-#                                          the Debian package tools)
+#                                          the Debian package tools and lintian)
 #   tools/install_deps.sh --tests --win32  also the 32-bit Windows cross build
 #                                          and Wine
 # Runs as root on a fresh Debian 12; installs only what is missing.
@@ -21,11 +21,15 @@ done
 
 packages=(cmake g++ make pkg-config libxml2-dev libcli11-dev libicu-dev
           libgtest-dev googletest libbenchmark-dev ca-certificates
-          nlohmann-json3-dev pybind11-dev python3-dev help2man libabsl-dev libxxhash-dev)
+          nlohmann-json3-dev pybind11-dev python3-dev libabsl-dev libxxhash-dev)
 if $tests; then
   packages+=(libxml2-utils python3-pytest python3-dask python3-distributed dpkg-dev file time
              # pip install . and python3 -m build in a fresh virtual environment
              python3-venv python3-pip python3-build ccache
+             # the Debian packages' check and the man page's render
+             lintian groff-base
+             # a fully static program: libxml2.a needs them, libxml2-dev does not bring them
+             liblzma-dev zlib1g-dev
              # the HTML result in a real browser; the fuzz targets
              chromium clang-14 libclang-rt-14-dev llvm-14)
 fi

@@ -42,8 +42,10 @@ class VELLUMTRACE_API Dictionary {
   static Dictionary Missing(std::string_view path);
 
   /// The folder whose "dic" sub-folder holds the installed dictionaries:
-  /// $VELLUMTRACE_DATA_DIR when set, else share/vellumtrace beside the
-  /// installed library, else the build tree's copy; empty when none.
+  /// $VELLUMTRACE_DATA_DIR when set, else share/vellumtrace above the
+  /// installed library (a moved prefix too) or above the program that linked
+  /// it statically, else the build tree's copy, else the build's install
+  /// prefix or the Debian package's /usr; "" when none holds "dic".
   static std::string DataFolder();
 
   /// The codes of the installed languages (the names of DataFolder()/dic/

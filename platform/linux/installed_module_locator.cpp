@@ -1,5 +1,6 @@
 #include "platform/linux/installed_module_locator.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -20,6 +21,10 @@ std::u16string FolderWithSeparator(const std::filesystem::path& folder) {
 }
 
 std::u16string FindDataFolder() {
+  // The same override the library honours.
+  if (const char* env = std::getenv("VELLUMTRACE_DATA_DIR"); env != nullptr && *env != '\0') {
+    return FolderWithSeparator(env);
+  }
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return u"./";

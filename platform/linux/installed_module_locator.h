@@ -9,7 +9,8 @@ namespace vellumtrace {
 
 // The folder of the installed data: <prefix>/share/vellumtrace/ beside an
 // installed binary in <prefix>/bin, otherwise the binary's own folder (the
-// build tree keeps dic/ beside the binary).
+// build tree keeps dic/ beside the binary); VELLUMTRACE_DATA_DIR, when set,
+// names it instead.
 class InstalledModuleLocator final : public ModuleLocator {
  public:
   InstalledModuleLocator();

@@ -92,6 +92,7 @@ def _build_package(build, staging, config_settings):
          "-DVELLUMTRACE_BUILD_TESTS=OFF", "-DVELLUMTRACE_BUILD_BENCH=OFF",
          "-DVELLUMTRACE_BUILD_PYTHON=ON", f"-DPython_EXECUTABLE={sys.executable}",
          "-DVELLUMTRACE_PYTHON_INSTALL_DIR=.", "-DVELLUMTRACE_PYTHON_BUNDLE_DICTIONARIES=ON",
+         "-DVELLUMTRACE_INSTALL_PACKAGE_DOCS=OFF",
          *extra)
     jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
     _run("cmake", "--build", build, "--target", "vellumtrace_python", "--parallel", jobs)

@@ -15,7 +15,7 @@ fail() { echo "check_installed: $*" >&2; exit 1; }
 
 "$prefix/bin/vellumtrace" "$sample" >"$work/command.txt"
 [[ -s $work/command.txt ]] || fail "the command gave no summary"
-grep -q "percent" "$prefix/share/man/man1/vellumtrace.1" || fail "no man page"
+gzip -dc "$prefix/share/man/man1/vellumtrace.1.gz" | grep -q "EXIT STATUS" || fail "no man page"
 [[ -f $prefix/share/vellumtrace/dic/en.xml ]] || fail "no dictionaries"
 
 library=$(find "$prefix/lib" -name 'libvellumtrace.so.1' | head -n 1)
@@ -42,7 +42,10 @@ LD_LIBRARY_PATH="$libdir" "$work/pc/summarize" "$sample" | cmp - "$work/command.
 # The Python module, from the prefix and nowhere else.
 # It lands in the interpreter's own folder for the prefix (platlib), which
 # for /usr/local is on Debian's python3's path.
+# The Debian package puts it where Debian's python3 reads the modules of
+# /usr (lib/python3/dist-packages).
 platlib=$(/usr/bin/python3 -c 'import sys; print("lib/python%d.%d/dist-packages" % sys.version_info[:2])')
+[[ -d $prefix/$platlib/vellumtrace ]] || platlib=lib/python3/dist-packages
 (cd "$work" && PYTHONPATH="$prefix/$platlib" /usr/bin/python3 -c '
 import sys, vellumtrace
 assert vellumtrace.__file__.startswith(sys.argv[2]), vellumtrace.__file__
