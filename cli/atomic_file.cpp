@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/batch_names.h"
+
 namespace vellumtrace {
 namespace {
 
@@ -177,7 +179,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   if (parent.empty()) parent = ".";
   std::string reason;
   const bool ok = folder.Open(parent, &reason) && folder.Write(path.filename(), bytes, &reason);
-  if (!ok) *error = "cannot write " + path.string() + ": " + reason;
+  if (!ok) *error = "cannot write " + ShownName(path.string()) + ": " + reason;
   return ok;
 }
 

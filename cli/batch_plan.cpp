@@ -86,18 +86,6 @@ bool AddFolder(const fs::path& folder, const BatchPlanOptions& options,
   return true;
 }
 
-// True when `folder` is the folder `outputId` or lies under it.
-bool IsUnder(const fs::path& folder, const FileId& outputId) {
-  std::error_code ec;
-  fs::path path = fs::canonical(folder, ec);
-  if (ec) return false;
-  for (;;) {
-    if (IdOf(path) == outputId) return true;
-    if (path == path.root_path() || path.parent_path() == path) return false;
-    path = path.parent_path();
-  }
-}
-
 // The longest name the output folder's file system takes: asked of the
 // folder, or of its parent while it does not exist yet.
 size_t NameLimitOf(const fs::path& folder) {
@@ -122,9 +110,10 @@ bool PlanBatch(const std::vector<std::string>& arguments, const BatchPlanOptions
     std::error_code ec;
     const fs::file_status status = fs::status(argument, ec);
     if (fs::is_directory(status)) {
-      if (outputId && IsUnder(argument, *outputId)) {
-        *error = "the folder " + ShownName(argument) + " is the output folder or lies under it; " +
-                 "its files would be results, not texts: choose another --output-dir";
+      // Results land in the output folder itself, never below it.
+      if (outputId && IdOf(argument) == outputId) {
+        *error = "the folder " + ShownName(argument) + " is the output folder: its files " +
+                 "would be results, not texts; choose another --output-dir or name the files";
         return false;
       }
       notes->scannedFolder = true;

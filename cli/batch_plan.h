@@ -31,8 +31,8 @@ struct BatchScanNotes {
 
 // Expands the FILE arguments of a batch. A folder stands for its regular
 // files whose names match one of `includes` (none given: the visible ones),
-// sorted by name; a folder that is the output folder or lies under it is
-// refused, so results are never taken as inputs. A FILE named explicitly
+// sorted by name; the output folder itself is refused as a folder to scan,
+// so results are never taken as inputs. A FILE named explicitly
 // is taken whatever it is (a FIFO is read as a stream). With an output
 // folder, each input gets <dir>/<name without its extension>.<extension>.
 // Returns false with the reason when an argument is missing, two inputs
