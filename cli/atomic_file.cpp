@@ -87,6 +87,7 @@ bool ResultFolder::Open(const std::filesystem::path& folder, std::string* error)
 
 bool ResultFolder::Write(const std::string& name, std::string_view bytes,
                          std::string* error) const {
+  if (!m_unnamedFirst) return WriteNamed(name, bytes, error);
   // Unnamed until complete; the mode is 0666 less the umask, as for any file.
   const int fd = ::openat(m_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd < 0) {

@@ -18,7 +18,9 @@ namespace vellumtrace {
 // the result's name. One instance serves several threads.
 class ResultFolder {
  public:
-  ResultFolder() = default;
+  // `unnamedFirst` false: named temporaries from the start, as on a file
+  // system without unnamed files (for tests).
+  explicit ResultFolder(bool unnamedFirst = true) : m_unnamedFirst(unnamedFirst) {}
   ~ResultFolder();
   ResultFolder(const ResultFolder&) = delete;
   ResultFolder& operator=(const ResultFolder&) = delete;
@@ -40,6 +42,7 @@ class ResultFolder {
  private:
   bool WriteNamed(const std::string& name, std::string_view bytes, std::string* error) const;
   int m_fd = -1;
+  bool m_unnamedFirst;
 };
 
 // True for the names of ResultFolder's temporaries.

@@ -253,22 +253,27 @@ TEST_F(BatchTest, RemovesOnlyTheTemporariesOfBatchesThatAreGone) {
 
 TEST_F(BatchTest, WritesNamesUpToTheLimitAndReplacesWithoutLeavingAName) {
   const mode_t savedMask = ::umask(022);
-  ResultFolder folder;
-  std::string error;
-  ASSERT_TRUE(folder.Open(m_dir / "out", &error)) << error;
   const std::string longest(255, 'n');
-  for (const std::string& name : {longest, std::string("r.txt")}) {
-    SCOPED_TRACE(name.size());
-    ASSERT_TRUE(folder.Write(name, "first", &error)) << error;
-    ASSERT_TRUE(folder.Write(name, "second", &error)) << error;  // over an existing one
-    EXPECT_EQ(ReadFile(m_dir / "out" / name), "second");
+  for (bool unnamedFirst : {true, false}) {
+    SCOPED_TRACE(unnamedFirst ? "unnamed first" : "named temporaries");
+    fs::remove_all(m_dir / "out");
+    fs::create_directories(m_dir / "out");
+    ResultFolder folder(unnamedFirst);
+    std::string error;
+    ASSERT_TRUE(folder.Open(m_dir / "out", &error)) << error;
+    for (const std::string& name : {longest, std::string("r.txt")}) {
+      SCOPED_TRACE(name.size());
+      ASSERT_TRUE(folder.Write(name, "first", &error)) << error;
+      ASSERT_TRUE(folder.Write(name, "second", &error)) << error;  // over an existing one
+      EXPECT_EQ(ReadFile(m_dir / "out" / name), "second");
+    }
+    EXPECT_FALSE(folder.Write(longest + "n", "x", &error));
+    EXPECT_EQ(FilesIn(m_dir / "out"), (std::vector<std::string>{longest, "r.txt"}));
+    EXPECT_EQ(fs::status(m_dir / "out" / "r.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
   }
-  EXPECT_FALSE(folder.Write(longest + "n", "x", &error));
-  EXPECT_EQ(FilesIn(m_dir / "out"), (std::vector<std::string>{longest, "r.txt"}));
   ::umask(savedMask);
-  EXPECT_EQ(fs::status(m_dir / "out" / "r.txt").permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                fs::perms::others_read);
 }
 
 }  // namespace
