@@ -113,8 +113,8 @@ int RunBatchCommand(const SummarizeOptions& options, const std::string& dictiona
                                      (ec ? ec.message() : error));
     }
     if (const size_t removed = folder.RemoveDeadTemporaries(); removed != 0) {
-      std::fprintf(stderr, "vellumtrace: removed %zu temporary files left by a stopped batch\n",
-                   removed);
+      std::fprintf(stderr, "vellumtrace: removed %zu temporary %s left by a stopped batch\n",
+                   removed, removed == 1 ? "file" : "files");
     }
   }
 

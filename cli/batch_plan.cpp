@@ -91,7 +91,6 @@ bool AddFolder(const fs::path& folder, const BatchPlanOptions& options,
 size_t NameLimitOf(const fs::path& folder) {
   for (fs::path path : {folder, folder.parent_path().empty() ? fs::path(".")
                                                             : folder.parent_path()}) {
-    errno = 0;
     const long limit = ::pathconf(path.c_str(), _PC_NAME_MAX);
     if (limit > 0) return static_cast<size_t>(limit);
   }
