@@ -10,16 +10,25 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/atomic_file.h"
+#include "cli/batch_names.h"
 #include "cli/interruption.h"
 #include "cli/progress_bar.h"
 
 namespace vellumtrace {
 namespace {
 
-// A file name as JSON text: bytes that are not UTF-8 become U+FFFD.
+// The join key first, as in every other record.
 std::string JsonErrorLine(const std::filesystem::path& input, const std::string& error) {
-  nlohmann::json line = {{"file", input.string()}, {"error", error}};
-  return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  return "{\"file\":" + JsonName(input.string()) + ",\"error\":" +
+         nlohmann::json(error).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+         "}\n";
+}
+
+// A result object with "file" spliced in as its first member.
+std::string TaggedRecord(const std::filesystem::path& input, std::string result) {
+  if (result.empty() || result[0] != '{') return result;
+  const bool empty = result.size() > 1 && result[1] == '}';
+  return "{\"file\":" + JsonName(input.string()) + (empty ? "" : ",") + result.substr(1);
 }
 
 // Results that go to one stream leave in input order: each finished result
@@ -51,11 +60,11 @@ class OrderedWriter {
 
 BatchOutcome RunBatch(const std::vector<BatchItem>& items, unsigned jobs,
                       const BatchWork& work, std::FILE* out, std::FILE* errors,
-                      ProgressBar* bar) {
+                      ProgressBar* bar, const BatchRunOptions& options) {
   InterruptionGuard guard;
   OrderedWriter ordered(out, items.size());
   std::atomic<size_t> nextItem{0};
-  std::atomic<size_t> written{0}, failed{0}, finished{0};
+  std::atomic<size_t> written{0}, failed{0}, skipped{0}, finished{0};
   std::mutex reportMutex;
 
   auto report = [&](const std::string& message) {
@@ -70,18 +79,34 @@ BatchOutcome RunBatch(const std::vector<BatchItem>& items, unsigned jobs,
       const size_t index = nextItem.fetch_add(1);
       if (index >= items.size()) return;
       const BatchItem& item = items[index];
-      std::string result, error;
-      bool ok = work(item.input, &result, &error);
-      if (!ok) error = item.input.string() + ": " + error;
-      if (ok && !item.output.empty()) ok = WriteFileAtomically(item.output, result, &error);
-      if (item.output.empty()) {
-        ordered.Put(index, ok ? std::move(result) : JsonErrorLine(item.input, error));
-      }
-      if (ok) {
-        ++written;
+      if (options.upToDate && !item.output.empty() && options.upToDate(item)) {
+        ++skipped;
       } else {
-        ++failed;
-        report(error);
+        std::string result, error;
+        bool ok = work(item.input, &result, &error);
+        if (item.output.empty()) {
+          ordered.Put(index, !ok                ? JsonErrorLine(item.input, error)
+                             : options.tagFile ? TaggedRecord(item.input, std::move(result))
+                                               : std::move(result));
+        }
+        if (!ok) {
+          error = ShownName(item.input.string()) + ": " + error;
+        } else if (!item.output.empty()) {
+          std::string reason;
+          ok = options.folder ? options.folder->Write(item.output.filename(), result, &reason)
+                              : WriteFileAtomically(item.output, result, &reason);
+          if (!ok && options.folder) {
+            error = "cannot write " + ShownName(item.output.string()) + ": " + reason;
+          } else if (!ok) {
+            error = std::move(reason);
+          }
+        }
+        if (ok) {
+          ++written;
+        } else {
+          ++failed;
+          report(error);
+        }
       }
       const size_t done = ++finished;
       if (bar) {
@@ -101,6 +126,7 @@ BatchOutcome RunBatch(const std::vector<BatchItem>& items, unsigned jobs,
   BatchOutcome outcome;
   outcome.written = written;
   outcome.failed = failed;
+  outcome.skipped = skipped;
   outcome.notStarted = items.size() - finished;
   outcome.signal = InterruptionGuard::Signal();
   for (size_t i = std::min(nextItem.load(), items.size()); i < items.size(); ++i) {
@@ -116,6 +142,9 @@ std::string DescribeBatchOutcome(const BatchOutcome& outcome, size_t total) {
     line = std::string("stopped by ") + (outcome.signal == SIGINT ? "SIGINT" : "SIGTERM") + ": ";
   }
   line += std::to_string(outcome.written) + " of " + std::to_string(total) + " files done";
+  if (outcome.skipped != 0) {
+    line += ", " + std::to_string(outcome.skipped) + " skipped as up to date";
+  }
   if (outcome.failed != 0) line += ", " + std::to_string(outcome.failed) + " failed";
   if (outcome.notStarted != 0) {
     line += ", " + std::to_string(outcome.notStarted) + " not started";

@@ -2,7 +2,10 @@
 // half-written or lost when a file fails, the disk fills or threads race.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "cli/atomic_file.h"
+#include "cli/batch_names.h"
 #include "cli/batch_plan.h"
 #include "cli/batch_run.h"
 #include "tests/support/command_runner.h"
@@ -119,7 +123,7 @@ TEST_F(BatchTest, WritesEveryGoodFileWhateverTheThreadsAndReportsTheBadOne) {
     std::rewind(errors);
     char line[512] = {};
     ASSERT_NE(std::fgets(line, sizeof line, errors), nullptr);
-    EXPECT_NE(std::string(line).find("bad.txt: refused"), std::string::npos) << line;
+    EXPECT_NE(std::string(line).find("bad.txt': refused"), std::string::npos) << line;
     std::fclose(errors);
   }
 }
@@ -136,8 +140,8 @@ TEST_F(BatchTest, StreamsResultsInInputOrderWithFailuresInPlace) {
   std::string expected;
   for (int i = 0; i < 40; ++i) {
     expected += i % 10 == 3
-                    ? "{\"error\":\"" + (m_dir / "in" / "bad.txt").string() + ": refused\",\"file\":\"" +
-                          (m_dir / "in" / "bad.txt").string() + "\"}\n"
+                    ? "{\"file\":\"" + (m_dir / "in" / "bad.txt").string() +
+                          "\",\"error\":\"refused\"}\n"
                     : "{\"r\":\"text of a.txt\"}\n";
   }
   for (unsigned jobs : {1u, 3u}) {
@@ -172,6 +176,104 @@ TEST_F(BatchTest, AFullDiskLeavesNeitherAPartialResultNorATemporary) {
   // An existing result is replaced whole or not at all.
   EXPECT_TRUE(WriteFileAtomically(m_dir / "out" / "fits.txt", "new", &error));
   EXPECT_EQ(ReadFile(m_dir / "out" / "fits.txt"), "new");
+}
+
+TEST(BatchNamesTest, ShowsEveryNameInertAndReadable) {
+  const struct {
+    std::string name, shown;
+  } cases[] = {
+      {"plain name.txt", "'plain name.txt'"},
+      {"caf\xC3\xA9 \xE6\x97\xA5.txt", "'caf\xC3\xA9 \xE6\x97\xA5.txt'"},  // UTF-8 passes
+      {"a\nb\r\tc", "'a\\nb\\r\\tc'"},
+      {"\x1B[2J\x07\x7F", "'\\x1B[2J\\x07\\x7F'"},
+      {"it's \\", "'it\\'s \\\\'"},
+      {"\xFF\xC3", "'\\xFF\\xC3'"},                // not UTF-8, or cut short
+      {"\xC0\xAF\xED\xA0\x80", "'\\xC0\\xAF\\xED\\xA0\\x80'"},  // overlong, surrogate
+      {"\xC2\x9B" "1m", "'\\u{009B}1m'"},          // C1 CSI
+      {"x\xE2\x80\xAEgnp.exe", "'x\\u{202E}gnp.exe'"},  // right-to-left override
+      {"\xE2\x80\xA8", "'\\u{2028}'"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ShownName(c.name), c.shown) << c.name;
+  }
+  EXPECT_EQ(JsonName("a\"\xFF"), "\"a\\\"\xEF\xBF\xBD\"");
+}
+
+// A batch that is not running: a child that has already ended.
+pid_t DeadPid() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST_F(BatchTest, RemovesOnlyTheTemporariesOfBatchesThatAreGone) {
+  const fs::path out = m_dir / "out";
+  const std::string dead = std::to_string(DeadPid());
+  const std::string alive = std::to_string(::getppid());  // the test runner
+  const std::string self = std::to_string(::getpid());
+  int lockedFd = -1;
+  const struct {
+    std::string name;
+    bool locked;    // held open and locked, as by its writer
+    bool symlink;
+    bool removed;
+  } cases[] = {
+      {".vellumtrace-" + dead + "-3.tmp", false, false, true},
+      {".vellumtrace-" + dead + "-4.tmp", true, false, false},   // a writer holds it
+      {".vellumtrace-" + alive + "-5.tmp", false, false, false},  // its batch still runs
+      {".vellumtrace-" + self + "-6.tmp", false, false, false},
+      {".vellumtrace-" + dead + "-7.tmp", false, true, false},   // not ours to remove
+      {".vellumtrace-" + dead + "-8.txt", false, false, false},
+      {".vellumtrace-x" + dead + "-9.tmp", false, false, false},
+      {".result.html.AbC123", false, false, false},
+      {"doc.html", false, false, false},
+  };
+  for (const auto& c : cases) {
+    if (c.symlink) {
+      fs::create_symlink("doc.html", out / c.name);
+    } else {
+      WriteFile(out / c.name, "part");
+    }
+    if (c.locked) {
+      lockedFd = ::open((out / c.name).c_str(), O_RDONLY);
+      ASSERT_EQ(::flock(lockedFd, LOCK_EX), 0);
+    }
+  }
+  ResultFolder folder;
+  std::string error;
+  ASSERT_TRUE(folder.Open(out, &error)) << error;
+  EXPECT_EQ(folder.RemoveDeadTemporaries(), 1u);
+  for (const auto& c : cases) {
+    EXPECT_EQ(fs::symlink_status(out / c.name).type() == fs::file_type::not_found, c.removed)
+        << c.name;
+  }
+  ::close(lockedFd);
+}
+
+TEST_F(BatchTest, WritesNamesUpToTheLimitAndReplacesWithoutLeavingAName) {
+  const mode_t savedMask = ::umask(022);
+  const std::string longest(255, 'n');
+  for (bool unnamedFirst : {true, false}) {
+    SCOPED_TRACE(unnamedFirst ? "unnamed first" : "named temporaries");
+    fs::remove_all(m_dir / "out");
+    fs::create_directories(m_dir / "out");
+    ResultFolder folder(unnamedFirst);
+    std::string error;
+    ASSERT_TRUE(folder.Open(m_dir / "out", &error)) << error;
+    for (const std::string& name : {longest, std::string("r.txt")}) {
+      SCOPED_TRACE(name.size());
+      ASSERT_TRUE(folder.Write(name, "first", &error)) << error;
+      ASSERT_TRUE(folder.Write(name, "second", &error)) << error;  // over an existing one
+      EXPECT_EQ(ReadFile(m_dir / "out" / name), "second");
+    }
+    EXPECT_FALSE(folder.Write(longest + "n", "x", &error));
+    EXPECT_EQ(FilesIn(m_dir / "out"), (std::vector<std::string>{longest, "r.txt"}));
+    EXPECT_EQ(fs::status(m_dir / "out" / "r.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+  }
+  ::umask(savedMask);
 }
 
 }  // namespace

@@ -200,6 +200,16 @@ int Main(int argc, char** argv) {
   app.add_option("--jobs", options.jobs, "Threads for several files (default: every core)")
       ->check(kDecimal)
       ->type_name("N");
+  app.add_option("--include", options.includes,
+                 "In folders, take only files whose names match GLOB (repeatable; "
+                 "default: every visible regular file)")
+      ->check(kNonEmpty)
+      ->type_name("GLOB")
+      ->take_all()
+      ->allow_extra_args(false);
+  app.add_flag("--skip-existing", options.skipExisting,
+               "With --output-dir, leave out files whose result exists and is not older "
+               "than the file and the dictionary");
   app.add_option("--max-length", options.maxLength,
                  "Longest text accepted, in UTF-16 code units; 0 lifts the bound")
       ->check(kDecimal)

@@ -22,6 +22,8 @@ struct SummarizeOptions {
   std::string maxLength = std::to_string(kMaxTextLength);
   std::string outputDir;
   std::string jobs;  // empty: every core
+  std::vector<std::string> includes;  // --include: name patterns of folder scans
+  bool skipExisting = false;
 };
 
 // A value that passed the decimal check; too many digits saturate.
