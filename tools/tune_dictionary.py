@@ -277,10 +277,23 @@ def candidates(dictionary, texts, options):
         out.append(Change("add", "grader-tc", stem))
         added += 1
 
-    # Removals: every item of every section (duplicates once).
+    # Removals: every item of every section (duplicates once) that the text
+    # gives something to do; removing the others could change nothing.
+    tokens = set(t for ts in texts for t in ts)
+    heads = set(t[:k] for t in tokens for k in range(1, 4))
+    tails = set(t[-k:] for t in tokens for k in range(1, 5))
+
+    def used(name, item):
+        match = item.partition("|")[0]
+        if name == "grader-tc":  # one that few documents hold cannot pass the test
+            return stem_docs[item] >= options.min_doc_share * n / 2
+        if name == "step1_pre":
+            return len(match) > 3 or match in heads
+        return len(match) > 4 or match in tails
+
     for name in RULE_SECTIONS:
         for item in dict.fromkeys(sections[name]):
-            if ("-" + item) not in deny:
+            if ("-" + item) not in deny and used(name, item):
                 out.append(Change("remove", name, item))
 
     # Suffix rules: endings that join two stems seen in the text.
@@ -298,6 +311,25 @@ def candidates(dictionary, texts, options):
     for ending, _ in endings.most_common(options.top_endings):
         if ending not in posts and ending not in deny:
             out.append(Change("add", "step1_post", ending))
+    # The same endings as families: "Xe|X" for every letter X before which
+    # the text shows the ending come and go on at least three stems and for
+    # most occurrences of words in -Xe, so that a plural -s spares "this",
+    # "was" or "thus", whose -s is no ending.
+    for ending, _ in endings.most_common(options.top_families):
+        bases, paired, total = Counter(), Counter(), Counter()
+        for stem, count in letters.items():
+            base = stem[:-len(ending)]
+            if not stem.endswith(ending) or not base:
+                continue
+            total[base[-1]] += count
+            if len(base) >= 2 and base in letters:
+                bases[base[-1]] += 1
+                paired[base[-1]] += count
+        family = sorted(x for x in bases if bases[x] >= 3 and 2 * paired[x] >= total[x]
+                        and x != ending[0])
+        if len(family) > 1 and ("family " + ending) not in deny:
+            rules = " ".join(x + ending + "|" + x for x in family)
+            out.append(Change("add", "step1_post", rules, name="-%s after a letter" % ending))
     pairs = Counter()
     for base, ends in by_base.items():
         for a in ends:
@@ -491,6 +523,8 @@ def parse_args(argv):
     parser.add_argument("--min-doc-share", type=float, default=0.1,
                         help="a grader-term candidate occurs in at least this share of documents")
     parser.add_argument("--top-endings", type=int, default=12, help="suffix-rule candidates of each kind")
+    parser.add_argument("--top-families", type=int, default=4,
+                        help="suffix-rule families (one ending after each letter seen) (default 4)")
     parser.add_argument("--top-marks", type=int, default=12,
                         help="prefix, sentence-ending and non-ending candidates of each kind")
     parser.add_argument("--deny", type=pathlib.Path,

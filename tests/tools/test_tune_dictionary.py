@@ -197,3 +197,20 @@ def test_bad_corpus_is_a_clear_error(tmp_path):
     with pytest.raises(SystemExit, match="docs/ and refs/"):
         tune.main(["--corpus", str(tmp_path), "--dictionary", str(tmp_path / "x.xml"),
                    "--vellumtrace", TOOL])
+
+
+@pytest.mark.parametrize("text, family", [
+    # -s comes and goes after t and g; "this", "his" and "is" keep theirs.
+    ("cats cat hats hat mats mat dogs dog logs log fogs fog this this is is his",
+     "gs|g ts|t"),
+    # After n only twice: too little to tell an ending.
+    ("cats cat hats hat mats mat pens pen tens ten this is", None),
+    # Most words in -ts have no form without the s: "its" and "lots" outweigh the pairs.
+    ("cats cat hats hat mats mat dogs dog logs log fogs fog its its its its its its its lots lots",
+     None),
+])
+def test_suffix_families_come_from_pairs_in_the_text(text, family):
+    options = tune.parse_args(["--corpus", "c", "--dictionary", "d", "--min-doc-share", "0"])
+    found = [c.item for c in tune.candidates(tune.Dictionary(), [text.split()], options)
+             if c.name == "-s after a letter"]
+    assert found == ([family] if family else [])
