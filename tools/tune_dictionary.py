@@ -25,11 +25,18 @@ Every candidate is scored with `vellumtrace evaluate --json` on the tuning
 half. A change is kept only when it raises both ROUGE-1 and ROUGE-2 F1 by
 more than their noise: with d the per-document differences (changed minus
 current dictionary, same documents), the mean of d must exceed --threshold
-times its standard error sd(d)/sqrt(n) for both scores (paired test; the
-default 2.0 is about 2.3% one-sided per score). Candidates are screened once
-against the current dictionary, then tried best first, each against the
-dictionary with all changes kept so far; a few passes regenerate the
-candidates from the changed dictionary.
+times its standard error sd(d)/sqrt(n) for both scores (a paired test; the
+default 1.645 is a one-sided 5% level per score), and the change must move
+the scores of at least --min-documents documents (a gain on two or three
+articles tells nothing). Candidates are screened once against the current
+dictionary, then tried best first, each against the dictionary with all
+changes kept so far; further passes regenerate the candidates from the
+changed dictionary until one keeps nothing.
+
+Grader terms are stems, so a rule change respells them: a term that the new
+rules now reach gets its new stem, and every word of the tuning half whose
+stem was a grader term has its new stem listed as well. A rule change
+therefore never lets a function word in or out by the way.
 
 The validation half is scored before and after, and after every kept change,
 but never chooses anything.
@@ -63,8 +70,11 @@ METRICS = ("rouge1", "rouge2", "rougeLsum")
 class Dictionary:
     """The five rule lists that the engine reads, in file order."""
 
-    def __init__(self, sections=None):
+    def __init__(self, sections=None, vocabulary=()):
         self.sections = {name: list((sections or {}).get(name, [])) for name in RULE_SECTIONS}
+        # Words of the text, to keep excluded words excluded when rules change.
+        self.vocabulary = vocabulary
+        self._excluded_words = None
 
     @staticmethod
     def load(path):
@@ -94,7 +104,7 @@ class Dictionary:
 
     def apply(self, change):
         """Returns a new dictionary with the change made."""
-        result = Dictionary(self.sections)
+        result = Dictionary(self.sections, self.vocabulary)
         items = result.sections[change.section]
         for item in change.items():
             if change.op == "add":
@@ -105,9 +115,20 @@ class Dictionary:
         if change.section in ("step1_pre", "step1_post"):
             # Grader terms are stems: a rule change respells those it now
             # reaches, so that it never drops a function word by the way.
+            # Words of the text that the old rules made a grader term get
+            # their new stems listed too (removing the possessive rule keeps
+            # "it's" out, as "it" kept it before).
             respelled = [result.stem(g) if self.stem(g) == g else g for g in self.sections["grader-tc"]]
+            respelled += [result.stem(w) for w in self.excluded_words()]
             result.sections["grader-tc"] = list(dict.fromkeys(respelled))
         return result
+
+    def excluded_words(self):
+        """The vocabulary's words whose stems are grader terms, sorted."""
+        if self._excluded_words is None:
+            graders = set(self.sections["grader-tc"])
+            self._excluded_words = sorted(w for w in self.vocabulary if self.stem(w) in graders)
+        return self._excluded_words
 
     def stem(self, word):
         for rule in self.sections["step1_pre"]:
@@ -417,9 +438,13 @@ def paired(before, after):
     return m, math.sqrt(variance / len(d))
 
 
-def significant_gain(before, after, threshold):
+def significant_gain(before, after, threshold, min_documents=1):
     """True when ROUGE-1 and ROUGE-2 both rise by more than THRESHOLD
-    standard errors of their paired per-document differences."""
+    standard errors of their paired per-document differences, and the change
+    moves the scores of at least MIN_DOCUMENTS documents."""
+    moved = sum(1 for a, b in zip(before["rouge1"], after["rouge1"]) if a != b)
+    if moved < min_documents:
+        return False
     for metric in ("rouge1", "rouge2"):
         m, se = paired(before[metric], after[metric])
         if m <= 0 or m <= threshold * se:
@@ -462,7 +487,7 @@ def screen(evaluator, current, changes, tuning, jobs):
 def tune(evaluator, dictionary, tuning, validation, options, log=print):
     """Greedy search; returns (final dictionary, [(change, tuning gain, validation gain)])."""
     texts = read_texts(tuning)
-    current = dictionary
+    current = Dictionary(dictionary.sections, frozenset(w for ts in texts for w in ts))
     current_scores = evaluator.scores(current, tuning)
     kept = []
     for round_number in range(1, options.rounds + 1):
@@ -482,7 +507,7 @@ def tune(evaluator, dictionary, tuning, validation, options, log=print):
                 continue
             candidate = current.apply(change)
             scores = evaluator.scores(candidate, tuning)
-            if not significant_gain(current_scores, scores, options.threshold):
+            if not significant_gain(current_scores, scores, options.threshold, options.min_documents):
                 continue
             before_validation = evaluator.scores(current, validation)
             after_validation = evaluator.scores(candidate, validation)
@@ -516,8 +541,10 @@ def parse_args(argv):
         "VELLUMTRACE_CLI", str(root / "build" / "bin" / "vellumtrace")), help="the command to run")
     parser.add_argument("--seed", default="17", help="seed of the split (default 17)")
     parser.add_argument("--percent", type=int, default=25, help="summary length in percent (default 25)")
-    parser.add_argument("--threshold", type=float, default=2.0,
-                        help="standard errors a gain must exceed (default 2.0)")
+    parser.add_argument("--threshold", type=float, default=1.645,
+                        help="standard errors a gain must exceed (default 1.645: one-sided 5%%)")
+    parser.add_argument("--min-documents", type=int, default=10,
+                        help="documents whose scores a kept change must move (default 10)")
     parser.add_argument("--rounds", type=int, default=3, help="candidate passes at most (default 3)")
     parser.add_argument("--top-stems", type=int, default=150, help="grader-term candidates (default 150)")
     parser.add_argument("--min-doc-share", type=float, default=0.1,

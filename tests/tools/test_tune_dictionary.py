@@ -66,6 +66,15 @@ def test_a_change_is_kept_only_for_a_gain_beyond_the_noise(after, threshold, kep
     assert tune.significant_gain(scores(BASE, BASE), after, threshold) is kept
 
 
+@pytest.mark.parametrize("moved, min_documents, kept", [
+    (6, 6, True), (5, 6, False), (2, 3, False), (3, 3, True),
+])
+def test_a_change_must_move_enough_documents(moved, min_documents, kept):
+    gains = [0.02] * moved + [0.0] * (len(BASE) - moved)
+    after = scores([x + d for x, d in zip(BASE, gains)], [x + d for x, d in zip(BASE, gains)])
+    assert tune.significant_gain(scores(BASE, BASE), after, 0.5, min_documents) is kept
+
+
 DICTIONARY = """<?xml version="1.0" encoding="UTF-8"?>
 <!-- a test dictionary -->
 <d>
@@ -122,6 +131,7 @@ def test_written_dictionary_is_the_tuned_one_with_its_comments(tmp_path, changes
     (tune.Change("remove", "grader-tc", "has this", name="two"), ["the", "&", "", "a", "i", "tell"]),
 ])
 def test_changes_keep_grader_terms_as_stems(tmp_path, change, graders):
+    # (no vocabulary here: only the terms themselves are respelled)
     path = tmp_path / "d.xml"
     path.write_text(DICTIONARY.replace("<e>a</e></grader-tc>",
                                        "<e>a</e><e>has</e><e>this</e><e>i</e><e>tell</e></grader-tc>"),
@@ -159,7 +169,8 @@ def test_a_run_keeps_the_change_that_helps_and_nothing_that_harms(tmp_path, caps
     start.write_text(START, encoding="utf-8")
     output = tmp_path / "tuned.xml"
     assert tune.main(["--corpus", str(corpus), "--dictionary", str(start), "--vellumtrace", TOOL,
-                      "--output", str(output), "--rounds", "2", "--top-stems", "5"]) == 0
+                      "--output", str(output), "--rounds", "2", "--top-stems", "5",
+                      "--min-documents", "3"]) == 0
     printed = capsys.readouterr().out
     assert "accepted changes (1)" in printed
     assert '+grader-tc "zork"' in printed
@@ -214,3 +225,17 @@ def test_suffix_families_come_from_pairs_in_the_text(text, family):
     found = [c.item for c in tune.candidates(tune.Dictionary(), [text.split()], options)
              if c.name == "-s after a letter"]
     assert found == ([family] if family else [])
+
+
+@pytest.mark.parametrize("change, vocabulary, graders", [
+    # Without the possessive rule "it's" keeps its stem: listed, it stays out.
+    (tune.Change("remove", "step1_post", "'s"), ["It's", "it's,", "dog's", "its"],
+     ["it", "has", "this", "it's"]),
+    # A plural rule respells "has" and "this"; "its" and "Its" now stem to "it".
+    (tune.Change("add", "step1_post", "s"), ["has", "This", "cats", "Its"], ["it", "ha", "thi"]),
+    (tune.Change("add", "grader-tc", "dog"), ["It's", "dog's"], ["it", "has", "this", "dog"]),
+])
+def test_rule_changes_keep_the_texts_function_words_out(change, vocabulary, graders):
+    start = tune.Dictionary({"step1_pre": ["I|i", "T|t"], "step1_post": [",", "'s"],
+                             "grader-tc": ["it", "has", "this"]}, frozenset(vocabulary))
+    assert start.apply(change).sections["grader-tc"] == graders
