@@ -270,6 +270,10 @@ def read_texts(folder):
 
 # ---------------------------------------------------------------- candidates
 
+def twin(item):
+    return item.replace("'", "’").replace('"', "”")
+
+
 def is_mark(ch):
     return not ch.isalnum()
 
@@ -312,9 +316,17 @@ def candidates(dictionary, texts, options):
             return len(match) > 3 or match in heads
         return len(match) > 4 or match in tails
 
+    # An item written with straight quotes goes together with its twin in
+    # typographic quotes ('s and ’s): one rule of the language, two spellings.
     for name in RULE_SECTIONS:
-        for item in dict.fromkeys(sections[name]):
-            if ("-" + item) not in deny and used(name, item):
+        items = list(dict.fromkeys(sections[name]))
+        twins = {item: twin(item) for item in items if twin(item) != item and twin(item) in items}
+        for item in items:
+            if item in twins.values() or ("-" + item) in deny or not used(name, item):
+                continue
+            if item in twins:
+                out.append(Change("remove", name, item + " " + twins[item], name="quote twins"))
+            else:
                 out.append(Change("remove", name, item))
 
     # Suffix rules: endings that join two stems seen in the text.
