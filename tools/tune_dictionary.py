@@ -515,7 +515,8 @@ def tune(evaluator, dictionary, tuning, validation, options, log=print):
         promising.sort(key=lambda p: (-p[0], -p[1], str(p[2])))
         accepted_now = 0
         for _, _, change in promising:
-            if change.op == "remove" and change.item not in current.sections[change.section]:
+            if change.op == "remove" and not all(i in current.sections[change.section]
+                                                 for i in change.items()):
                 continue
             candidate = current.apply(change)
             scores = evaluator.scores(candidate, tuning)
@@ -529,6 +530,11 @@ def tune(evaluator, dictionary, tuning, validation, options, log=print):
             current, current_scores = candidate, scores
             accepted_now += 1
         if accepted_now == 0:
+            # Nothing passed: the closest misses, for whoever tunes next.
+            log("closest to the line (rejected, against the tuned dictionary):")
+            for z, _, change in promising[:options.show_rejected]:
+                scores = evaluator.scores(current.apply(change), tuning)
+                log("  %-34s %.2f se: tuning %s" % (str(change)[:34], z, gain_text(current_scores, scores)))
             break
     return current, kept
 
@@ -569,6 +575,8 @@ def parse_args(argv):
     parser.add_argument("--deny", type=pathlib.Path,
                         help="file of items never to add (one a line; '-ITEM' never removes ITEM; "
                              "'#' starts a comment)")
+    parser.add_argument("--show-rejected", type=int, default=8,
+                        help="closest rejected candidates to list at the end (default 8)")
     parser.add_argument("--jobs", type=int, default=1, help="evaluations run at once (default 1)")
     options = parser.parse_args(argv)
     options.deny = read_deny(options.deny)

@@ -239,3 +239,17 @@ def test_rule_changes_keep_the_texts_function_words_out(change, vocabulary, grad
     start = tune.Dictionary({"step1_pre": ["I|i", "T|t"], "step1_post": [",", "'s"],
                              "grader-tc": ["it", "has", "this"]}, frozenset(vocabulary))
     assert start.apply(change).sections["grader-tc"] == graders
+
+
+@pytest.mark.parametrize("items, removals", [
+    (["'s", "’s", "ing"], ["'s ’s", "ing"]),   # the twins go together, once
+    (["’s", "ing"], ["’s", "ing"]),            # a twin alone is an item like any other
+    (['"', "”", "'"], ['" ”', "'"]),
+])
+def test_quote_twins_are_removed_together(items, removals):
+    options = tune.parse_args(["--corpus", "c", "--dictionary", "d", "--min-doc-share", "0"])
+    dictionary = tune.Dictionary({"step1_post": items})
+    found = [c.item for c in tune.candidates(dictionary, [["dog's", "dog’s", "going", "x\"", "x”", "x'"]],
+                                              options)
+             if c.op == "remove" and c.section == "step1_post"]
+    assert found == removals
