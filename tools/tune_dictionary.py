@@ -543,10 +543,11 @@ def parse_args(argv):
     root = pathlib.Path(__file__).resolve().parent.parent
     parser = argparse.ArgumentParser(
         description=__doc__.split("\n\n")[0],
-        epilog="How a change is judged: per-document ROUGE F1 differences between the changed "
-               "and the current dictionary on the tuning half; the change is kept only when the "
-               "mean difference of ROUGE-1 and of ROUGE-2 each exceeds THRESHOLD standard errors "
-               "(sd/sqrt(n)). The validation half never chooses anything.",
+        epilog="How a change is judged: d = per-document F1 of the changed minus that of the\n"
+               "current dictionary, on the tuning half. The change is kept only when mean(d)\n"
+               "exceeds THRESHOLD standard errors sd(d)/sqrt(n) for ROUGE-1 and for ROUGE-2\n"
+               "(a paired test; 1.645 is one-sided 5%) and at least MIN_DOCUMENTS documents\n"
+               "changed score. The validation half never chooses anything.",
         formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--corpus", required=True, type=pathlib.Path,
                         help="folder with docs/ and refs/ of the same file names")
