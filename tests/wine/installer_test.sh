@@ -15,7 +15,10 @@
 # by hand with the 64-bit regsvr32 and only the 64-bit half runs; the output
 # says so.
 #
-#   tests/wine/installer_test.sh
+#   tests/wine/installer_test.sh [--64-only]
+#
+# --64-only runs the half that a kernel without 32-bit programs runs, on any
+# kernel.
 #
 # Needs the Linux build (build/bin/vellumtrace, or $VELLUMTRACE_LINUX_CLI)
 # and the win32 build; builds build-win64 and the downloads
@@ -39,7 +42,16 @@ wine64=/usr/lib/wine/wine64
 wine32=/usr/lib/wine/wine
 [[ -x $linux_cli ]] || die "no Linux tool at $linux_cli: build the default preset first"
 [[ -x $wine64 ]] || die "no $wine64: install Wine (tools/install_deps.sh --win32)"
-if [[ -x $wine32 ]] && "$wine32" --version >/dev/null 2>&1; then
+only64=false
+case ${1:-} in
+  --64-only) only64=true ;;
+  "") ;;
+  *) echo "usage: tests/wine/installer_test.sh [--64-only]" >&2; exit 2 ;;
+esac
+if $only64; then
+  with32=false
+  exercised="the x86_64 DLL only, registered by hand from the zip (--64-only)"
+elif [[ -x $wine32 ]] && "$wine32" --version >/dev/null 2>&1; then
   with32=true
   exercised="the installer, the i686 DLL (32-bit view) and the x86_64 DLL (64-bit view)"
 else
@@ -120,6 +132,8 @@ if $with32; then
   views=(32 64)
 else
   echo "== No installer (a 32-bit program): the zip's x64 folder, registered by hand"
+  echo "SKIP - the installer and the 32-bit view: $($only64 && echo "--64-only" ||
+    echo "this kernel runs no 32-bit programs")"
   mkdir -p "$install_dir"
   cmake -E chdir "$work" cmake -E tar xf "$zip"
   cp -r "$work/Vellumtrace-$version-windows/x64" "$install_dir/"
@@ -209,7 +223,8 @@ examples_from() {  # bits loader system-folder build
 if $with32; then
   examples_from 32 "$wine32" syswow64 build-win32
 else
-  echo "SKIP - the 32-bit host: this kernel runs no 32-bit programs"
+  echo "SKIP - the 32-bit host and the installer: $($only64 && echo "--64-only" ||
+    echo "this kernel runs no 32-bit programs")"
 fi
 examples_from 64 "$wine64" system32 build-win64
 
