@@ -223,7 +223,7 @@ examples_from() {  # bits loader system-folder build
 if $with32; then
   examples_from 32 "$wine32" syswow64 build-win32
 else
-  echo "SKIP - the 32-bit host and the installer: $($only64 && echo "--64-only" ||
+  echo "SKIP - the 32-bit host: $($only64 && echo "--64-only" ||
     echo "this kernel runs no 32-bit programs")"
 fi
 examples_from 64 "$wine64" system32 build-win64
