@@ -6,7 +6,10 @@
 #   Vellumtrace-<version>-windows.zip both DLLs with their dic folders and
 #                                     manifests, for registering by hand
 #
-#   tools/make_windows_installer.sh [OUTPUT-FOLDER]   (default build-win32/dist)
+#   tools/make_windows_installer.sh [--dll64-from FOLDER] [OUTPUT-FOLDER]
+#
+# OUTPUT-FOLDER is build-win32/dist by default. --dll64-from takes the x64
+# Vellumtrace.dll from FOLDER instead (the installer test's broken DLL).
 #
 # Builds the i686 DLL in build-win32 (the win32 preset) and the x86_64 DLL in
 # build-win64 (the same toolchain settings as tests/wine/run.sh) where they
@@ -14,6 +17,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+dll64_dir=$root/build-win64/bin
+if [[ ${1:-} == --dll64-from ]]; then
+  dll64_dir=$(realpath "$2")
+  shift 2
+fi
 out=$(realpath -m "${1:-build-win32/dist}")
 
 command -v makensis >/dev/null || { echo "no makensis: tools/install_deps.sh --win32" >&2; exit 1; }
@@ -52,7 +60,7 @@ dictionaries=$work/dictionaries.nsh
 
 setup=$out/Vellumtrace-$version-setup.exe
 makensis -V2 -DVERSION="$version" -DVERSION4="$version4" -DOUTFILE="$setup" \
-  -DDLL32="$root/build-win32/bin" -DDLL64="$root/build-win64/bin" \
+  -DDLL32="$root/build-win32/bin" -DDLL64="$dll64_dir" \
   -DDICTIONARIES="$dictionaries" cmake/windows/installer.nsi
 
 # The zip: x86\ and x64\, each a complete copy.

@@ -76,6 +76,8 @@ UninstPage instfiles
 
 !macro Fail MESSAGE
   DetailPrint "${MESSAGE}"
+  ; Out of $INSTDIR, which cannot go while it is the current folder.
+  SetOutPath "$TEMP"
   !insertmacro RemoveEverything
   MessageBox MB_ICONSTOP|MB_OK "${MESSAGE}" /SD IDOK
   SetErrorLevel 2

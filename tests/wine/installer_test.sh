@@ -125,6 +125,22 @@ our_keys=("$classes\\CLSID\\$clsid" "$classes\\Vellumtrace.CSummarizer"
 # ---- install -----------------------------------------------------------------
 
 if $with32; then
+  # An installer whose x64 DLL cannot be registered: exit code 2, and
+  # nothing of it left behind.
+  echo "== A failing registration undoes the installation"
+  mkdir -p "$work/broken/dll"
+  echo "not a DLL" >"$work/broken/dll/Vellumtrace.dll"
+  tools/make_windows_installer.sh --dll64-from "$work/broken/dll" "$work/broken" >/dev/null
+  status=0
+  w32 "$(winpath "$work/broken/$(basename "$setup")")" /S >"$work/broken.log" 2>&1 || status=$?
+  expect_eq "the installer exits 2" "$status" 2
+  expect_not "no install folder is left" test -e "$install_dir"
+  for view in 32 64; do
+    left=()
+    for key in "${our_keys[@]}"; do reg_has "$view" "$key" && left+=("$key"); done
+    expect_eq "$view-bit view: none of our keys is left" "${left[*]}" ""
+  done
+
   echo "== Silent install: $(basename "$setup")"
   status=0
   w32 "$(winpath "$setup")" /S >"$work/install.log" 2>&1 || status=$?
