@@ -70,6 +70,19 @@ zip=$root/build-win32/dist/Vellumtrace-$version-windows.zip
 cmake --build build-win32 -j2 --target early_bound >/dev/null
 cmake --build build-win64 -j2 --target early_bound >/dev/null
 
+# The zip: both copies, complete, each with its manifest.
+unzipped=$root/build-win32/installer-test-zip
+rm -rf "$unzipped" && mkdir -p "$unzipped"
+cmake -E chdir "$unzipped" cmake -E tar xf "$zip"
+for pair in x86:build-win32 x64:build-win64; do
+  folder=$unzipped/Vellumtrace-$version-windows/${pair%%:*}
+  expect "zip: ${pair%%:*}\\Vellumtrace.dll is the ${pair#*:} DLL" \
+    cmp "$folder/Vellumtrace.dll" "${pair#*:}/bin/Vellumtrace.dll"
+  expect "zip: ${pair%%:*}\\Vellumtrace.manifest" cmp "$folder/Vellumtrace.manifest" \
+    "${pair#*:}/bin/Vellumtrace.manifest"
+  expect "zip: ${pair%%:*}\\dic holds the dictionaries" diff -r dic "$folder/dic"
+done
+
 # ---- a fresh 64-bit prefix ---------------------------------------------------
 
 work=$root/build-win32/installer-test
@@ -151,8 +164,7 @@ else
   echo "SKIP - the installer and the 32-bit view: $($only64 && echo "--64-only" ||
     echo "this kernel runs no 32-bit programs")"
   mkdir -p "$install_dir"
-  cmake -E chdir "$work" cmake -E tar xf "$zip"
-  cp -r "$work/Vellumtrace-$version-windows/x64" "$install_dir/"
+  cp -r "$unzipped/Vellumtrace-$version-windows/x64" "$install_dir/"
   status=0
   w64 'C:\windows\system32\regsvr32.exe' /s "$install_win\\x64\\Vellumtrace.dll" || status=$?
   expect_eq "the 64-bit regsvr32 exits 0" "$status" 0
