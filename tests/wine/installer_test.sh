@@ -59,6 +59,9 @@ else
   exercised="the x86_64 DLL only, registered by hand from the zip: this kernel runs no 32-bit programs, so neither the installer nor the i686 DLL can run"
 fi
 echo "== installer test: $exercised"
+# CI's summary repeats it from here.
+mkdir -p "$root/build-win32"
+echo "installer test: $exercised" >"$root/build-win32/installer-test-exercised.txt"
 
 # ---- the downloads and the examples ----------------------------------------
 
