@@ -29,6 +29,7 @@ wine_status=0
 ctest --preset win32 || wine_status=$?
 # Which DLL the suite ran, so that a stand-in run is not taken for the real one.
 echo "== $(cat build-win32/wine-suite-exercised.txt 2>/dev/null || echo 'wine suite: did not start')"
+echo "== $(cat build-win32/installer-test-exercised.txt 2>/dev/null || echo 'installer test: did not start')"
 [[ $wine_status -eq 0 ]]
 
 echo "== ThreadSanitizer: threads summarising at once"
