@@ -19,7 +19,13 @@ dictionary as it stands:
   - prefix rules to add: leading marks that are left on stems;
   - sentence endings to add: final marks of words followed by a capital;
   - non-endings to add: words taken as sentence ends although the next word
-    starts in lower case or with a digit.
+    starts in lower case or with a digit, and abbreviations written with a
+    full stop (a capital and lower-case consonants, "Dr."; dotted letters,
+    "U.S.", "J.");
+  - word classes (--groups: auxiliaries, modal verbs, reporting verbs, ...),
+    each as one change: its members that are grader terms removed together,
+    or those that are not added together, counting only members the text
+    holds (effects too small to show one word at a time may show together).
 
 Every candidate is scored with `vellumtrace evaluate --json` on the tuning
 half. A change is kept only when it raises both ROUGE-1 and ROUGE-2 F1 by
@@ -30,8 +36,9 @@ default 1.645 is a one-sided 5% level per score), and the change must move
 the scores of at least --min-documents documents (a gain on two or three
 articles tells nothing). Candidates are screened once against the current
 dictionary, then tried best first, each against the dictionary with all
-changes kept so far; further passes regenerate the candidates from the
-changed dictionary until one keeps nothing.
+changes kept so far; after each kept change the candidates rejected before
+it are tried again (changes interact); further passes regenerate the
+candidates from the changed dictionary until one keeps nothing.
 
 Grader terms are stems, so a rule change respells them: a term that the new
 rules now reach gets its new stem, and every word of the tuning half whose
@@ -42,7 +49,8 @@ The validation half is scored before and after, and after every kept change,
 but never chooses anything.
 
     tools/tune_dictionary.py --corpus CORPUS --dictionary dic/en.xml \\
-        --output /tmp/en.tuned.xml
+        --deny tools/tune_dictionary_en.deny \\
+        --groups tools/tune_dictionary_en.groups --output /tmp/en.tuned.xml
     tools/tune_dictionary.py --corpus CORPUS --dictionary dic/en.xml \\
         --compare NEW.xml      # the before/after table only
 """
@@ -401,7 +409,47 @@ def candidates(dictionary, texts, options):
     for word, count in nonends.most_common(options.top_marks):
         if word not in keeps and word not in deny and count >= 3:
             out.append(Change("add", "linedontbreak", word))
+    # Abbreviations that the text writes with a full stop ("Dr.", "U.S.",
+    # an initial "J."), wherever they stand: a non-ending keeps a name or
+    # title with what follows it.
+    proposed = set(c.item for c in out if c.section == "linedontbreak")
+    shapes = Counter()
+    for tokens in texts:
+        for word in tokens:
+            if dictionary.breaks(word) and is_abbreviation(word):
+                shapes[word] += 1
+    for word, count in shapes.most_common(options.top_marks):
+        if word not in keeps and word not in deny and count >= 3 and word not in proposed:
+            out.append(Change("add", "linedontbreak", word))
+
+    # Word classes (auxiliaries, modal verbs, reporting verbs, ...), each
+    # added or removed as a whole: a class whose members each move too few
+    # documents may still show its effect together. Members are stemmed as
+    # the dictionary stands and kept only when the text holds them.
+    for label, words in options.groups:
+        stems = list(dict.fromkeys(dictionary.stem(w) for w in words))
+        seen = [s for s in stems if stem_docs[s] > 0]
+        going = [s for s in seen if s in graders and ("-" + s) not in deny]
+        coming = [s for s in seen if s not in graders and s not in deny]
+        if len(going) > 1:
+            out.append(Change("remove", "grader-tc", " ".join(going), name=label))
+        if len(coming) > 1:
+            out.append(Change("add", "grader-tc", " ".join(coming), name=label))
     return out
+
+
+def is_abbreviation(word):
+    """A capital and up to three lower-case consonants before a full stop
+    ("Dr.", "Ltd.": no English word is spelled so), or one to three dotted
+    letters ("J.", "U.S.")."""
+    if not word.endswith("."):
+        return False
+    body = word[:-1]
+    if (body.isalpha() and body[0].isupper() and len(body) <= 4
+            and (len(body) == 1 or (body[1:].islower() and not set(body[1:].lower()) & set("aeiouy")))):
+        return True
+    letters = body.split(".")
+    return 1 < len(letters) <= 3 and all(len(x) == 1 and x.isalpha() for x in letters)
 
 
 # ---------------------------------------------------------------- scoring
@@ -496,6 +544,13 @@ def screen(evaluator, current, changes, tuning, jobs):
         return list(pool.map(one, changes))
 
 
+def applicable(current, change):
+    """False for a removal of items already gone, or an addition of items
+    already there (another change of the round did it)."""
+    present = [i in current.sections[change.section] for i in change.items()]
+    return all(present) if change.op == "remove" else not all(present)
+
+
 def tune(evaluator, dictionary, tuning, validation, options, log=print):
     """Greedy search; returns (final dictionary, [(change, tuning gain, validation gain)])."""
     texts = read_texts(tuning)
@@ -514,21 +569,31 @@ def tune(evaluator, dictionary, tuning, validation, options, log=print):
                 promising.append((min(m1 / (se1 or 1e-12), m2 / (se2 or 1e-12)), m1 + m2, change))
         promising.sort(key=lambda p: (-p[0], -p[1], str(p[2])))
         accepted_now = 0
-        for _, _, change in promising:
-            if change.op == "remove" and not all(i in current.sections[change.section]
-                                                 for i in change.items()):
-                continue
-            candidate = current.apply(change)
-            scores = evaluator.scores(candidate, tuning)
-            if not significant_gain(current_scores, scores, options.threshold, options.min_documents):
-                continue
-            before_validation = evaluator.scores(current, validation)
-            after_validation = evaluator.scores(candidate, validation)
-            kept.append((change, gain_text(current_scores, scores),
-                         gain_text(before_validation, after_validation)))
-            log("  kept %-32s tuning %s | validation %s" % (change, kept[-1][1], kept[-1][2]))
-            current, current_scores = candidate, scores
-            accepted_now += 1
+        waiting = [change for _, _, change in promising]
+        # Best first; after each kept change the ones rejected before it are
+        # tried again against the changed dictionary (changes interact).
+        retry = True
+        while retry:
+            retry = False
+            for change in list(waiting):
+                if not applicable(current, change):
+                    waiting.remove(change)
+                    continue
+                candidate = current.apply(change)
+                scores = evaluator.scores(candidate, tuning)
+                if not significant_gain(current_scores, scores, options.threshold,
+                                        options.min_documents):
+                    continue
+                waiting.remove(change)
+                before_validation = evaluator.scores(current, validation)
+                after_validation = evaluator.scores(candidate, validation)
+                kept.append((change, gain_text(current_scores, scores),
+                             gain_text(before_validation, after_validation)))
+                log("  kept %-32s tuning %s | validation %s" % (change, kept[-1][1], kept[-1][2]))
+                current, current_scores = candidate, scores
+                accepted_now += 1
+                retry = True
+                break
         if accepted_now == 0:
             # Nothing passed: the closest misses, for whoever tunes next.
             log("closest to the line (rejected, against the tuned dictionary):")
@@ -576,12 +641,32 @@ def parse_args(argv):
     parser.add_argument("--deny", type=pathlib.Path,
                         help="file of items never to add (one a line; '-ITEM' never removes ITEM; "
                              "'#' starts a comment)")
+    parser.add_argument("--groups", type=pathlib.Path,
+                        help="file of word classes tried as one change each "
+                             "('NAME: WORD WORD ...' a line; '#' starts a comment)")
     parser.add_argument("--show-rejected", type=int, default=8,
                         help="closest rejected candidates to list at the end (default 8)")
     parser.add_argument("--jobs", type=int, default=1, help="evaluations run at once (default 1)")
     options = parser.parse_args(argv)
     options.deny = read_deny(options.deny)
+    options.groups = read_groups(options.groups)
     return options
+
+
+def read_groups(path):
+    """[(name, [word, ...])] from NAME: WORD WORD ... lines."""
+    if path is None:
+        return []
+    groups = []
+    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        line = line.split("#", 1)[0].strip()
+        if not line:
+            continue
+        name, colon, words = line.partition(":")
+        if not colon or not name.strip() or len(words.split()) < 2:
+            raise SystemExit("tune_dictionary: %s:%d: want 'NAME: WORD WORD ...'" % (path, number))
+        groups.append((name.strip(), words.split()))
+    return groups
 
 
 def read_deny(path):

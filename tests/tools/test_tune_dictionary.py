@@ -253,3 +253,91 @@ def test_quote_twins_are_removed_together(items, removals):
                                               options)
              if c.op == "remove" and c.section == "step1_post"]
     assert found == removals
+
+
+GROUPS = """# classes
+be: is are was be
+modal verbs: can could will
+reporting: say says said told
+have: has having
+"""
+
+
+@pytest.mark.parametrize("graders, text, found", [
+    # Members that are grader terms go together; those that are not come together.
+    (["is", "are", "was", "can", "will"], "is are was could will said says told",
+     {"-be: is are was", "+reporting: says said told"}),  # "can" is not in the text
+    # A member the text lacks is left out; one member left is no class change.
+    (["is", "can"], "is are be can could will say",
+     {"+be: are be", "+modal verbs: could will"}),
+    # Members are stemmed as the dictionary stands ("Says," is "says").
+    (["is", "are"], "Is are Says, Told.", {"-be: is are", "+reporting: says told"}),
+    (["has", "hav"], "having has", {"-have: has hav"}),   # as -ing leaves "having"
+])
+def test_word_classes_change_as_one(tmp_path, graders, text, found):
+    (tmp_path / "g").write_text(GROUPS, encoding="utf-8")
+    options = tune.parse_args(["--corpus", "c", "--dictionary", "d", "--min-doc-share", "0",
+                               "--top-stems", "0", "--groups", str(tmp_path / "g")])
+    dictionary = tune.Dictionary({"step1_pre": ["I|i", "S|s", "T|t"], "step1_post": [",", ".", "ing"],
+                                  "grader-tc": graders})
+    changes = [c for c in tune.candidates(dictionary, [text.split()], options) if c.name]
+    assert {("+" if c.op == "add" else "-") + "%s: %s" % (c.name, c.item) for c in changes} == found
+    for change in changes:  # and the dictionary takes them as one
+        after = dictionary.apply(change)
+        assert all((i in after.sections["grader-tc"]) == (change.op == "add") for i in change.items())
+
+
+@pytest.mark.parametrize("text", ["be is are", "be:", ": is are", "be: is"])
+def test_a_bad_class_line_is_a_clear_error(tmp_path, text):
+    (tmp_path / "g").write_text(text + "\n", encoding="utf-8")
+    with pytest.raises(SystemExit, match="NAME: WORD WORD"):
+        tune.parse_args(["--corpus", "c", "--dictionary", "d", "--groups", str(tmp_path / "g")])
+
+
+@pytest.mark.parametrize("text, added", [
+    # Titles and initials before a capital, three times or more.
+    ("Dr. Who Dr. Who Dr. Who J. Smith J. Smith J. Smith U.S. Army U.S. Army U.S. Army",
+     ["Dr.", "J.", "U.S."]),
+    # Words of the language are no abbreviations, however short.
+    ("Asia. The Asia. The Asia. The May. It May. It May. It US. A US. A US. A", []),
+    ("Dr. Who Dr. Who", []),                                    # twice: too few
+    ("Dr. who Dr. who Dr. who", ["Dr."]),                       # once, though found both ways
+    ("Mr. Who Mr. Who Mr. Who Ltd. The Ltd. The Ltd. The", ["Ltd."]),  # Mr. is one already
+])
+def test_abbreviations_seen_in_the_text_become_non_endings(text, added):
+    options = tune.parse_args(["--corpus", "c", "--dictionary", "d", "--min-doc-share", "0",
+                               "--top-stems", "0"])
+    dictionary = tune.Dictionary({"linebreak": ["."], "linedontbreak": ["Mr."]})
+    found = [c.item for c in tune.candidates(dictionary, [text.split()], options)
+             if c.op == "add" and c.section == "linedontbreak"]
+    assert sorted(found) == added
+
+
+class FakeEvaluator:
+    """Twenty documents at 0.5; change A helps on its own, though noisily;
+    B moves three documents alone (too few) and six once A is in."""
+
+    def scores(self, dictionary, half):
+        graders = dictionary.sections["grader-tc"]
+        gains = [0.0] * 20
+        if "a" in graders:
+            gains = [0.03] * 6 + [-0.02] * 4 + [0.0] * 10
+        if "b" in graders:
+            for k in range(10, 16 if "a" in graders else 13):
+                gains[k] += 0.01
+        values = [0.5 + g for g in gains]
+        return {"rouge1": values, "rouge2": values, "rougeLsum": values}
+
+
+def test_a_rejected_change_is_tried_again_after_a_kept_one(tmp_path, monkeypatch):
+    make_corpus(tmp_path / "half", 2)
+    monkeypatch.setattr(tune, "candidates", lambda d, t, o: [
+        c for c in (tune.Change("add", "grader-tc", "b"), tune.Change("add", "grader-tc", "a"))
+        if c.item not in d.sections["grader-tc"]])
+    options = tune.parse_args(["--corpus", "c", "--dictionary", "d", "--rounds", "1",
+                               "--threshold", "1.0", "--min-documents", "5"])
+    final, kept = tune.tune(FakeEvaluator(), tune.Dictionary(), tmp_path / "half",
+                            tmp_path / "half", options, log=lambda *a: None)
+    # B sorts first (its few moves look steadier) and fails; A passes; B then passes.
+    assert [str(c) for c, _, _ in kept] == ['+grader-tc "a"', '+grader-tc "b"']
+    assert final.sections["grader-tc"] == ["a", "b"]
