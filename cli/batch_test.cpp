@@ -76,6 +76,8 @@ TEST_F(BatchTest, PlansInputsAndOutputs) {
       {{in + "/a.txt", in + "/missing.txt"}, m_dir / "out", {}, {}, "missing.txt"},
       // Two inputs, one output name.
       {{in + "/a.txt", in + "/a.txt"}, m_dir / "out", {}, {}, "would both be written"},
+      // Two inputs of one stem: their results share a name.
+      {{in + "/sub/c.txt", in + "/sub/c.json"}, m_dir / "out", {}, {}, "would both be written"},
       // Results written over the inputs themselves.
       {{in + "/sub/c.json"}, m_dir / "in" / "sub", {}, {}, "would overwrite the input"},
   };
