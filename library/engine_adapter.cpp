@@ -57,18 +57,20 @@ class SilentDiagnostic final : public Diagnostic {
   void WriteReaderFailure() override {}
 };
 
-// A run has a keyword for most distinct words: ASCII ones are copied in
-// place (no allocation for a short one), the rest go through the codec.
+// A run has a keyword for most distinct words: a short ASCII one is
+// narrowed on the stack and copied in once (no allocation, no fill), the
+// rest go through the codec.
 inline void AssignUtf8(std::string& out, std::u16string_view text) {
-  out.resize(text.size());
-  char* bytes = out.data();
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] >= 0x80) {
-      out = EncodeUtf8(text);
+  char narrow[64];
+  if (text.size() <= sizeof narrow) {
+    size_t i = 0;
+    for (; i < text.size() && text[i] < 0x80; ++i) narrow[i] = static_cast<char>(text[i]);
+    if (i == text.size()) {
+      out.assign(narrow, i);
       return;
     }
-    bytes[i] = static_cast<char>(text[i]);
   }
+  out = EncodeUtf8(text);
 }
 
 bool IsReadableFile(const std::string& path) {
