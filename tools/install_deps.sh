@@ -4,8 +4,9 @@
 #   tools/install_deps.sh --tests          also what the tests drive (pytest,
 #                                          Dask, Chromium, clang's libFuzzer,
 #                                          the Debian package tools and lintian)
-#   tools/install_deps.sh --tests --win32  also the Windows cross builds, Wine
-#                                          and makensis
+#   tools/install_deps.sh --tests --win32  also the Windows cross builds, Wine,
+#                                          makensis, and QEMU with debootstrap
+#                                          for the 32-bit suite in a guest
 # Runs as root on a fresh Debian 12; installs only what is missing.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -39,7 +40,10 @@ if $win32; then
   packages+=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
              wine wine32:i386 wine64 xvfb xauth xdotool binutils
              # makensis, for the installer of both bitnesses
-             nsis)
+             nsis
+             # Where the kernel runs no 32-bit programs, the 32-bit DLL's suite
+             # runs in a Debian guest on QEMU's software CPU (tests/wine/qemu_guest.sh).
+             qemu-system-x86 debootstrap debian-archive-keyring e2fsprogs)
 fi
 
 missing=()

@@ -870,7 +870,10 @@ int RunService(const std::wstring& textPath, const std::wstring& outPath,
   if (!station || !run.desktop) return Finish();
   const HANDLE thread = CreateThread(nullptr, 0, &ServiceThread, &run, 0, nullptr);
   // A box there would never be closed: give up on the call after a while.
-  const bool returned = thread && WaitForSingleObject(thread, 20000) == WAIT_OBJECT_0;
+  // The first call on a new desktop starts that desktop's Wine processes,
+  // which on a software-emulated CPU (the suite's QEMU guest) takes far
+  // longer than 20 s; a call that returns costs no more for the wider bound.
+  const bool returned = thread && WaitForSingleObject(thread, 180000) == WAIT_OBJECT_0;
   Expect(returned, "Summarize returns without anyone closing anything");
   if (!returned) {
     Finish();
