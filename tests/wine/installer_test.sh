@@ -28,14 +28,7 @@ cd "$(dirname "$0")/../.."
 root=$PWD
 started=$SECONDS
 linux_cli=${VELLUMTRACE_LINUX_CLI:-$root/build/bin/vellumtrace}
-passed=0
-failed=0
-
-ok() { passed=$((passed + 1)); echo "ok - $1"; }
-not_ok() { failed=$((failed + 1)); echo "not ok - $1${2:+: $2}"; }
-expect() { local name=$1; shift; if "$@"; then ok "$name"; else not_ok "$name"; fi; }
-expect_not() { local name=$1; shift; if "$@"; then not_ok "$name"; else ok "$name"; fi; }
-expect_eq() { if [[ "$2" == "$3" ]]; then ok "$1"; else not_ok "$1" "got '$2', want '$3'"; fi; }
+source "$root/tests/wine/checks.sh"
 die() { echo "installer test: $*" >&2; exit 1; }
 
 wine64=/usr/lib/wine/wine64

@@ -73,22 +73,7 @@ fi
 
 started=$SECONDS
 linux_cli=${VELLUMTRACE_LINUX_CLI:-$root/build/bin/vellumtrace}
-passed=0
-failed=0
-
-ok() { passed=$((passed + 1)); echo "ok - $1"; }
-not_ok() { failed=$((failed + 1)); echo "not ok - $1${2:+: $2}"; }
-expect() {  # name, then a command that must succeed
-  local name=$1; shift
-  if "$@"; then ok "$name"; else not_ok "$name"; fi
-}
-expect_not() {  # name, then a command that must fail
-  local name=$1; shift
-  if "$@"; then not_ok "$name"; else ok "$name"; fi
-}
-expect_eq() {  # name actual expected
-  if [[ "$2" == "$3" ]]; then ok "$1"; else not_ok "$1" "got '$2', want '$3'"; fi
-}
+source "$root/tests/wine/checks.sh"
 die() { echo "wine tests: $*" >&2; exit 1; }
 
 # ---- which Wine, which DLL ---------------------------------------------
@@ -240,14 +225,11 @@ libid='{5B07C431-9E2F-11D6-A417-00508B6E31C2}'
 reg_tree() { wine reg query "$1" /s 2>/dev/null | tr -d '\r' | sed '/^$/d'; }
 reg_has() { wine reg query "$1" >/dev/null 2>&1; }
 reg_default() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^    (Default)    REG_SZ    //p'; }
-
-echo "== regsvr32"
-status=0
-wine regsvr32 "$dll_win" >"$work/regsvr32.log" 2>&1 || status=$?
-expect_eq "regsvr32 succeeds" "$status" 0
-
-C="HKEY_CLASSES_ROOT\\CLSID\\$clsid"
-expect_eq "the class registration, key for key" "$(reg_tree "HKCR\\CLSID\\$clsid")" "$C
+# The class's keys under CLASSES (the machine's or the user's), as reg
+# query prints them after regsvr32 of $dll_win.
+class_keys() {
+  local C="$1\\CLSID\\$clsid"
+  echo "$C
     (Default)    REG_SZ    CSummarizer Class
 $C\\InprocServer32
     (Default)    REG_SZ    $dll_win
@@ -259,6 +241,15 @@ $C\\TypeLib
     (Default)    REG_SZ    $libid
 $C\\VersionIndependentProgID
     (Default)    REG_SZ    Vellumtrace.CSummarizer"
+}
+
+echo "== regsvr32"
+status=0
+wine regsvr32 "$dll_win" >"$work/regsvr32.log" 2>&1 || status=$?
+expect_eq "regsvr32 succeeds" "$status" 0
+
+expect_eq "the class registration, key for key" "$(reg_tree "HKCR\\CLSID\\$clsid")" \
+  "$(class_keys HKEY_CLASSES_ROOT)"
 P="HKEY_CLASSES_ROOT\\Vellumtrace.CSummarizer"
 expect_eq "the ProgID, key for key" "$(reg_tree 'HKCR\Vellumtrace.CSummarizer.1')" "$P.1
     (Default)    REG_SZ    CSummarizer Class
@@ -639,19 +630,8 @@ wine regsvr32 /s /n /i:user "$dll_win" >>"$work/regsvr32.log" 2>&1 || status=$?
 expect_eq "regsvr32 /n /i:user" "$status" 0
 # The machine's keys, key for key, below the user's classes. (Wine's COM
 # reads no per-user classes, so creation from a host is not tried here.)
-C="HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$clsid"
-expect_eq "the user's class registration, key for key" "$(reg_tree "$U\\CLSID\\$clsid")" "$C
-    (Default)    REG_SZ    CSummarizer Class
-$C\\InprocServer32
-    (Default)    REG_SZ    $dll_win
-    ThreadingModel    REG_SZ    Apartment
-$C\\ProgID
-    (Default)    REG_SZ    Vellumtrace.CSummarizer.1
-$C\\Programmable
-$C\\TypeLib
-    (Default)    REG_SZ    $libid
-$C\\VersionIndependentProgID
-    (Default)    REG_SZ    Vellumtrace.CSummarizer"
+expect_eq "the user's class registration, key for key" "$(reg_tree "$U\\CLSID\\$clsid")" \
+  "$(class_keys "HKEY_CURRENT_USER\\Software\\Classes")"
 P="HKEY_CURRENT_USER\\Software\\Classes\\Vellumtrace.CSummarizer"
 expect_eq "the user's ProgIDs, key for key" \
   "$(reg_tree "$U\\Vellumtrace.CSummarizer.1"; reg_tree "$U\\Vellumtrace.CSummarizer")" "$P.1

@@ -32,6 +32,7 @@
 
 #include "component/vellumtrace_idl.h"
 #include "platform/windows/com_ptr.h"
+#include "tests/wine/clients/tap_checks.h"
 #include "tests/wine/clients/debug_output_reader.h"
 #include "tests/wine/clients/import_hook.h"
 #include "tests/wine/clients/message_box_watcher.h"
@@ -41,44 +42,6 @@ namespace {
 
 using DllCanUnloadNowFunction = HRESULT(WINAPI*)();
 using DllGetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-
-// ---- reporting --------------------------------------------------------
-
-int g_passed = 0;
-int g_failed = 0;
-
-std::string Narrow(const std::wstring& text) {
-  std::string result;
-  for (wchar_t c : text) result += c < 0x80 ? static_cast<char>(c) : '?';
-  return result;
-}
-
-std::string Hex(HRESULT hr) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof(buffer), "0x%08lx", static_cast<unsigned long>(hr));
-  return buffer;
-}
-
-void Expect(bool ok, const std::string& name, const std::string& detail = std::string()) {
-  if (ok) {
-    ++g_passed;
-    std::printf("ok - %s\n", name.c_str());
-  } else {
-    ++g_failed;
-    std::printf("not ok - %s%s%s\n", name.c_str(), detail.empty() ? "" : ": ", detail.c_str());
-  }
-  std::fflush(stdout);
-}
-
-void ExpectHr(HRESULT actual, HRESULT expected, const std::string& name) {
-  Expect(actual == expected, name, "got " + Hex(actual) + ", want " + Hex(expected));
-}
-
-int Finish() {
-  std::printf("RESULT pass=%d fail=%d\n", g_passed, g_failed);
-  std::fflush(stdout);
-  return g_failed == 0 && g_passed > 0 ? 0 : 1;
-}
 
 // ---- files and strings ------------------------------------------------
 

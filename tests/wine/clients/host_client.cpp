@@ -25,6 +25,7 @@
 
 #include "component/vellumtrace_idl.h"
 #include "platform/windows/com_ptr.h"
+#include "tests/wine/clients/tap_checks.h"
 
 namespace vellumtrace {
 namespace {
@@ -37,15 +38,6 @@ constexpr wchar_t kOurSource[] = L"Vellumtrace.CSummarizer";
 
 // ---- reporting ----------------------------------------------------------
 
-int g_passed = 0;
-int g_failed = 0;
-
-std::string Narrow(const std::wstring& text) {
-  std::string result;
-  for (wchar_t c : text) result += c < 0x80 ? static_cast<char>(c) : '?';
-  return result;
-}
-
 // Quoted for a failure message (one call, which GCC 12's -Wrestrict
 // does not misread as it does "'" + text + "'").
 std::string Quoted(const std::wstring& text) {
@@ -53,33 +45,6 @@ std::string Quoted(const std::wstring& text) {
   quoted.append(Narrow(text));
   quoted.push_back('\'');
   return quoted;
-}
-
-std::string Hex(HRESULT hr) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof(buffer), "0x%08lx", static_cast<unsigned long>(hr));
-  return buffer;
-}
-
-void Expect(bool ok, const std::string& name, const std::string& detail = std::string()) {
-  if (ok) {
-    ++g_passed;
-    std::printf("ok - %s\n", name.c_str());
-  } else {
-    ++g_failed;
-    std::printf("not ok - %s%s%s\n", name.c_str(), detail.empty() ? "" : ": ", detail.c_str());
-  }
-  std::fflush(stdout);
-}
-
-void ExpectHr(HRESULT actual, HRESULT expected, const std::string& name) {
-  Expect(actual == expected, name, "got " + Hex(actual) + ", want " + Hex(expected));
-}
-
-int Finish() {
-  std::printf("RESULT pass=%d fail=%d\n", g_passed, g_failed);
-  std::fflush(stdout);
-  return g_failed == 0 && g_passed > 0 ? 0 : 1;
 }
 
 // ---- files, strings, calls ------------------------------------------------
