@@ -93,7 +93,7 @@ for name in "${names[@]}"; do
 done
 
 : >"$work/library.txt"; : >"$work/python.txt"; : >"$work/cpp.txt"; : >"$work/js.txt"
-python_module=$(ls "$root"/build/python/vellumtrace*.so 2>/dev/null | head -n 1 || true)
+python_module=$(ls "$root"/build/python/vellumtrace/_vellumtrace*.so 2>/dev/null | head -n 1 || true)
 for round in $(seq 1 "$rounds"); do
   echo "round $round of $rounds"
   "$yardstick" "$work/install/dic/en.xml" "$seconds" "${utf8[@]}" >>"$work/library.txt"

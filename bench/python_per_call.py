@@ -38,7 +38,7 @@ def main():
     for path in sys.argv[3:]:
         with open(path, encoding="utf-8") as f:
             text = f.read()
-        took = per_call(lambda: vellumtrace.summarize(text, dictionary, percent=20), seconds)
+        took = per_call(lambda: vellumtrace.summarize(text, dictionary=dictionary, percent=20), seconds)
         units = len(text.encode("utf-16-le")) // 2
         print(f"python {os.path.basename(path)} {units} {took * 1e6:.2f}")
 

@@ -262,95 +262,146 @@ bool ReadFullIdentity(const wchar_t* path, FileIdentity* identity) {
   return true;
 }
 
-// What the process knows of one dictionary file between runs: its full
-// identity as last read, and a watch on its folder that fires on any new,
-// removed, renamed or written file there. While the watch has not fired and
-// the size and time are unchanged, the file is the one last read; so the
-// handle and the volume query, costly on some systems, are paid once per
-// change instead of once per run.
-struct WatchedFile {
-  HANDLE folderChanges = INVALID_HANDLE_VALUE;
-  bool known = false;
+// The attributes a run reads without opening the file: size and the write
+// and change times. The change time moves with every change to the file,
+// its times included, and no ordinary tool sets it, so a file put in place
+// by a rename, even with the old one's size and write time, shows a new
+// one. Read through the native call, which (unlike GetFileAttributesExW)
+// reports it without a handle; a handle costs a round trip to the kernel
+// object manager on every run, and far more under Wine.
+struct QuickAttributes {
+  uint64_t size = 0;
+  int64_t written = 0;
+  int64_t changed = 0;
+  bool operator==(const QuickAttributes&) const = default;
+};
+
+struct NetworkOpenInformation {  // FILE_NETWORK_OPEN_INFORMATION
+  LARGE_INTEGER creationTime;
+  LARGE_INTEGER lastAccessTime;
+  LARGE_INTEGER lastWriteTime;
+  LARGE_INTEGER changeTime;
+  LARGE_INTEGER allocationSize;
+  LARGE_INTEGER endOfFile;
+  ULONG fileAttributes;
+};
+struct NtUnicodeString {  // UNICODE_STRING
+  USHORT length;
+  USHORT maximumLength;
+  PWSTR buffer;
+};
+struct NtObjectAttributes {  // OBJECT_ATTRIBUTES
+  ULONG length;
+  HANDLE rootDirectory;
+  NtUnicodeString* objectName;
+  ULONG attributes;
+  PVOID securityDescriptor;
+  PVOID securityQualityOfService;
+};
+using QueryFullAttributes = LONG(WINAPI*)(NtObjectAttributes*, NetworkOpenInformation*);
+using DosPathToNtPath = BOOLEAN(WINAPI*)(PCWSTR, NtUnicodeString*, PCWSTR*, PVOID);
+using FreeUnicodeString = void(WINAPI*)(NtUnicodeString*);
+
+struct NativeCalls {
+  QueryFullAttributes query = nullptr;
+  DosPathToNtPath toNtPath = nullptr;
+  FreeUnicodeString free = nullptr;
+};
+
+template <typename Function>
+Function NtdllFunction(HMODULE ntdll, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
+}
+
+const NativeCalls& Native() {
+  static const NativeCalls calls = [] {
+    NativeCalls found;
+    if (const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
+      found.query = NtdllFunction<QueryFullAttributes>(ntdll, "NtQueryFullAttributesFile");
+      found.toNtPath = NtdllFunction<DosPathToNtPath>(ntdll, "RtlDosPathNameToNtPathName_U");
+      found.free = NtdllFunction<FreeUnicodeString>(ntdll, "RtlFreeUnicodeString");
+    }
+    if (!found.query || !found.toNtPath || !found.free) found = NativeCalls{};
+    return found;
+  }();
+  return calls;
+}
+
+// False when the file is not there, is a folder, or the native calls are
+// missing (the caller then reads the whole identity).
+bool ReadQuickAttributes(const wchar_t* path, QuickAttributes* attributes) {
+  const NativeCalls& native = Native();
+  if (!native.query) return false;
+  NtUnicodeString ntPath{};
+  if (!native.toNtPath(path, &ntPath, nullptr, nullptr)) return false;
+  NtObjectAttributes object{sizeof(NtObjectAttributes), nullptr, &ntPath,
+                            0x40 /* OBJ_CASE_INSENSITIVE */, nullptr, nullptr};
+  NetworkOpenInformation information{};
+  const bool read = native.query(&object, &information) >= 0 &&
+                    (information.fileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  native.free(&ntPath);
+  if (!read) return false;
+  attributes->size = static_cast<uint64_t>(information.endOfFile.QuadPart);
+  attributes->written = information.lastWriteTime.QuadPart;
+  attributes->changed = information.changeTime.QuadPart;
+  return true;
+}
+
+// What the process knows of one dictionary file between runs: the quick
+// attributes and the full identity read with them.
+struct KnownFile {
+  QuickAttributes attributes;
   FileIdentity identity;
 };
 
-SRWLOCK g_watchLock = SRWLOCK_INIT;
-// Never freed: the handles live as long as the process.
-std::vector<std::pair<std::u16string, WatchedFile>>* g_watched = nullptr;
+SRWLOCK g_knownLock = SRWLOCK_INIT;
+// Never freed: it may be read until the process ends.
+std::vector<std::pair<std::u16string, KnownFile>>* g_known = nullptr;
 
-// A watch on the folder of `path`, or INVALID_HANDLE_VALUE where the
-// system offers none (some network shares).
-HANDLE WatchFolderOf(const std::u16string& path) {
-  const size_t separator = path.find_last_of(u"\\/");
-  if (separator == std::u16string::npos) return INVALID_HANDLE_VALUE;
-  const std::u16string folder = path.substr(0, separator + 1);
-  return FindFirstChangeNotificationW(
-      reinterpret_cast<const wchar_t*>(folder.c_str()), FALSE,
-      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
-          FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_ATTRIBUTES);
-}
-
-WatchedFile* FindWatched(const std::u16string& path) {
-  if (!g_watched) g_watched = new std::vector<std::pair<std::u16string, WatchedFile>>();
-  for (auto& entry : *g_watched) {
-    if (entry.first == path) return &entry.second;
-  }
-  // Dictionaries are few; a host asking for ever new paths stops being
-  // watched past this many and pays the full look-up on every run.
-  constexpr size_t kMaxWatched = 64;
-  if (g_watched->size() >= kMaxWatched) return nullptr;
-  g_watched->emplace_back(path, WatchedFile{});
-  WatchedFile& added = g_watched->back().second;
-  added.folderChanges = WatchFolderOf(path);
-  return &added;
-}
+// Dictionaries are few; a host asking for ever new paths stops being
+// remembered past this many and pays the full look-up on every run.
+constexpr size_t kMaxKnown = 64;
 
 }  // namespace
 
 bool MsxmlReader::Identify(const std::u16string& path, FileIdentity* identity) {
   if (path.empty() || path.find(u'\0') != std::u16string::npos) return false;
   const auto* name = reinterpret_cast<const wchar_t*>(path.c_str());
-  // Size and time on every run: cheap, and the watch's only backstop when
-  // the folder itself is renamed away.
-  WIN32_FILE_ATTRIBUTE_DATA attributes{};
-  if (!GetFileAttributesExW(name, GetFileExInfoStandard, &attributes) ||
-      (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return false;
-  }
-  const uint64_t size = Join(attributes.nFileSizeHigh, attributes.nFileSizeLow);
-  const auto written = static_cast<int64_t>(
-      Join(attributes.ftLastWriteTime.dwHighDateTime, attributes.ftLastWriteTime.dwLowDateTime));
+  QuickAttributes attributes;
+  const bool quick = ReadQuickAttributes(name, &attributes);
   bool found = false;
-  AcquireSRWLockExclusive(&g_watchLock);
+  AcquireSRWLockExclusive(&g_knownLock);
   try {
-    WatchedFile* watched = FindWatched(path);
-    const bool watching = watched && watched->folderChanges != INVALID_HANDLE_VALUE;
-    const bool changed = watching && WaitForSingleObject(watched->folderChanges, 0) != WAIT_TIMEOUT;
-    if (watching && !changed && watched->known && watched->identity.size == size &&
-        watched->identity.modified == written) {
-      *identity = watched->identity;
+    KnownFile* known = nullptr;
+    if (quick) {
+      if (!g_known) g_known = new std::vector<std::pair<std::u16string, KnownFile>>();
+      for (auto& entry : *g_known) {
+        if (entry.first == path) known = &entry.second;
+      }
+    }
+    if (known && known->attributes == attributes) {
+      *identity = known->identity;
       found = true;
     } else {
-      if (watching && (changed ? !FindNextChangeNotification(watched->folderChanges)
-                               : watched->known)) {
-        // Re-armed before the read, so that a change during the read fires
-        // again. A new size or time that the watch did not see means its
-        // folder is no longer the one at this path: watch the one there now.
-        FindCloseChangeNotification(watched->folderChanges);
-        watched->folderChanges = INVALID_HANDLE_VALUE;
-        watched->folderChanges = WatchFolderOf(path);
-      }
       found = ReadFullIdentity(name, identity);
-      if (watched) {
-        watched->known = found;
-        if (found) watched->identity = *identity;
+      // Remembered only when the file did not change between the two reads.
+      if (found && quick && identity->size == attributes.size &&
+          identity->modified == attributes.written) {
+        if (known) {
+          *known = KnownFile{attributes, *identity};
+        } else if (g_known->size() < kMaxKnown) {
+          g_known->emplace_back(path, KnownFile{attributes, *identity});
+        }
+      } else if (known) {
+        known->attributes = QuickAttributes{};
+        known->attributes.changed = -1;  // matches no file
       }
     }
   } catch (...) {
     // Only allocation fails here; the file then goes unidentified.
     found = false;
   }
-  ReleaseSRWLockExclusive(&g_watchLock);
+  ReleaseSRWLockExclusive(&g_knownLock);
   if (!found) return false;
   // Write times advance by clock ticks: a version younger than two seconds
   // (in 100 ns units) is not trusted yet.

@@ -17,7 +17,7 @@ class MsxmlReader final : public XmlReader {
   std::unique_ptr<XmlDocument> CreateDocument() override;
   // Volume serial number, file index, size and last write time of the file.
   // The volume and index are read through a handle when the file is first
-  // seen and again after anything changed in its folder.
+  // seen and again whenever its size, write time or change time moves.
   bool Identify(const std::u16string& path, FileIdentity* identity) override;
 };
 

@@ -75,8 +75,6 @@ class Timing {
   X(KERNEL32, GetFileInformationByHandle)                \
   X(KERNEL32, GetModuleFileNameW)                        \
   X(KERNEL32, WaitForSingleObject)                       \
-  X(KERNEL32, FindFirstChangeNotificationW)              \
-  X(KERNEL32, FindNextChangeNotification)                \
   X(KERNEL32, GetSystemTimeAsFileTime)                   \
   X(ADVAPI32, RegOpenKeyExW)                             \
   X(ADVAPI32, RegQueryValueExW)                          \
@@ -126,12 +124,6 @@ BOOL WINAPI Hook_GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORM
 }
 DWORD WINAPI Hook_WaitForSingleObject(HANDLE object, DWORD timeout) {
   return Call_WaitForSingleObject(object, timeout);
-}
-HANDLE WINAPI Hook_FindFirstChangeNotificationW(LPCWSTR path, BOOL subtree, DWORD filter) {
-  return Call_FindFirstChangeNotificationW(path, subtree, filter);
-}
-BOOL WINAPI Hook_FindNextChangeNotification(HANDLE change) {
-  return Call_FindNextChangeNotification(change);
 }
 DWORD WINAPI Hook_GetModuleFileNameW(HMODULE module, LPWSTR name, DWORD size) {
   return Call_GetModuleFileNameW(module, name, size);
