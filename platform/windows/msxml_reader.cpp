@@ -2,6 +2,7 @@
 
 #include <msxml2.h>
 #include <windows.h>
+#include <winternl.h>
 #include <objbase.h>
 #include <oleauto.h>
 
@@ -276,31 +277,10 @@ struct QuickAttributes {
   bool operator==(const QuickAttributes&) const = default;
 };
 
-struct NetworkOpenInformation {  // FILE_NETWORK_OPEN_INFORMATION
-  LARGE_INTEGER creationTime;
-  LARGE_INTEGER lastAccessTime;
-  LARGE_INTEGER lastWriteTime;
-  LARGE_INTEGER changeTime;
-  LARGE_INTEGER allocationSize;
-  LARGE_INTEGER endOfFile;
-  ULONG fileAttributes;
-};
-struct NtUnicodeString {  // UNICODE_STRING
-  USHORT length;
-  USHORT maximumLength;
-  PWSTR buffer;
-};
-struct NtObjectAttributes {  // OBJECT_ATTRIBUTES
-  ULONG length;
-  HANDLE rootDirectory;
-  NtUnicodeString* objectName;
-  ULONG attributes;
-  PVOID securityDescriptor;
-  PVOID securityQualityOfService;
-};
-using QueryFullAttributes = LONG(WINAPI*)(NtObjectAttributes*, NetworkOpenInformation*);
-using DosPathToNtPath = BOOLEAN(WINAPI*)(PCWSTR, NtUnicodeString*, PCWSTR*, PVOID);
-using FreeUnicodeString = void(WINAPI*)(NtUnicodeString*);
+// Not in the import libraries: looked up in ntdll, which every process has.
+using QueryFullAttributes = NTSTATUS(NTAPI*)(OBJECT_ATTRIBUTES*, FILE_NETWORK_OPEN_INFORMATION*);
+using DosPathToNtPath = BOOLEAN(NTAPI*)(PCWSTR, UNICODE_STRING*, PCWSTR*, PVOID);
+using FreeUnicodeString = void(NTAPI*)(UNICODE_STRING*);
 
 struct NativeCalls {
   QueryFullAttributes query = nullptr;
@@ -332,18 +312,18 @@ const NativeCalls& Native() {
 bool ReadQuickAttributes(const wchar_t* path, QuickAttributes* attributes) {
   const NativeCalls& native = Native();
   if (!native.query) return false;
-  NtUnicodeString ntPath{};
+  UNICODE_STRING ntPath{};
   if (!native.toNtPath(path, &ntPath, nullptr, nullptr)) return false;
-  NtObjectAttributes object{sizeof(NtObjectAttributes), nullptr, &ntPath,
-                            0x40 /* OBJ_CASE_INSENSITIVE */, nullptr, nullptr};
-  NetworkOpenInformation information{};
-  const bool read = native.query(&object, &information) >= 0 &&
-                    (information.fileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &ntPath, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+  FILE_NETWORK_OPEN_INFORMATION information{};
+  const bool read = NT_SUCCESS(native.query(&object, &information)) &&
+                    (information.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   native.free(&ntPath);
   if (!read) return false;
-  attributes->size = static_cast<uint64_t>(information.endOfFile.QuadPart);
-  attributes->written = information.lastWriteTime.QuadPart;
-  attributes->changed = information.changeTime.QuadPart;
+  attributes->size = static_cast<uint64_t>(information.EndOfFile.QuadPart);
+  attributes->written = information.LastWriteTime.QuadPart;
+  attributes->changed = information.ChangeTime.QuadPart;
   return true;
 }
 
