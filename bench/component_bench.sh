@@ -55,9 +55,7 @@ case $arch in
 esac
 if [[ $arch == x86_64 ]]; then
   # The stand-in is built here, as the Wine suite builds it.
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/x86_64-w64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVELLUMTRACE_WERROR=ON >/dev/null
-  cmake --build "$build" -j2 >/dev/null
+  (cd "$root" && cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 >/dev/null)
 fi
 [[ -f $build/bin/Vellumtrace.dll && -f $build/bin/com_client.exe ]] ||
   die "no DLL or client in $build/bin: build it first"

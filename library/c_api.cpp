@@ -71,6 +71,24 @@ vellumtrace_status LoadWith(vellumtrace::Result<vellumtrace::Dictionary> (*load)
   });
 }
 
+// The two summarize calls: the C caller's text and options checked and
+// handed to `run`, its summary stored. `source` is whether the dictionary
+// or summarizer pointer is there.
+template <typename Run>
+vellumtrace::Status SummaryOf(bool source, const char* text, size_t text_length,
+                              const vellumtrace_options* options, vellumtrace_summary** summary,
+                              Run run) {
+  if (!source || summary == nullptr || (text == nullptr && text_length != 0)) {
+    return {vellumtrace::StatusCode::kInvalidArgument, "a required pointer is NULL"};
+  }
+  const vellumtrace::Options defaults;
+  auto result = run(std::string_view(text == nullptr ? "" : text, text_length),
+                    options != nullptr ? options->options : defaults);
+  if (!result.ok()) return result.status();
+  *summary = new vellumtrace_summary{std::move(result.value())};
+  return {};
+}
+
 }  // namespace
 
 extern "C" {
@@ -130,17 +148,11 @@ vellumtrace_status vellumtrace_summarizer_summarize(vellumtrace_summarizer* summ
                                                     const vellumtrace_options* options,
                                                     vellumtrace_summary** summary,
                                                     vellumtrace_error** error) {
-  return Guard(error, [&]() -> vellumtrace::Status {
-    if (summarizer == nullptr || summary == nullptr || (text == nullptr && text_length != 0)) {
-      return {vellumtrace::StatusCode::kInvalidArgument, "a required pointer is NULL"};
-    }
-    const vellumtrace::Options defaults;
-    auto result = summarizer->summarizer.Summarize(
-        std::string_view(text == nullptr ? "" : text, text_length),
-        options != nullptr ? options->options : defaults);
-    if (!result.ok()) return result.status();
-    *summary = new vellumtrace_summary{std::move(result.value())};
-    return {};
+  return Guard(error, [&] {
+    return SummaryOf(summarizer != nullptr, text, text_length, options, summary,
+                     [&](std::string_view utf8, const vellumtrace::Options& chosen) {
+                       return summarizer->summarizer.Summarize(utf8, chosen);
+                     });
   });
 }
 
@@ -149,17 +161,11 @@ vellumtrace_status vellumtrace_summarize(const vellumtrace_dictionary* dictionar
                                          const vellumtrace_options* options,
                                          vellumtrace_summary** summary,
                                          vellumtrace_error** error) {
-  return Guard(error, [&]() -> vellumtrace::Status {
-    if (dictionary == nullptr || summary == nullptr || (text == nullptr && text_length != 0)) {
-      return {vellumtrace::StatusCode::kInvalidArgument, "a required pointer is NULL"};
-    }
-    const vellumtrace::Options defaults;
-    auto result = vellumtrace::Summarize(dictionary->dictionary,
-                                         std::string_view(text == nullptr ? "" : text, text_length),
-                                         options != nullptr ? options->options : defaults);
-    if (!result.ok()) return result.status();
-    *summary = new vellumtrace_summary{std::move(result.value())};
-    return {};
+  return Guard(error, [&] {
+    return SummaryOf(dictionary != nullptr, text, text_length, options, summary,
+                     [&](std::string_view utf8, const vellumtrace::Options& chosen) {
+                       return vellumtrace::Summarize(dictionary->dictionary, utf8, chosen);
+                     });
   });
 }
 

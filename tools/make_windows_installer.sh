@@ -34,9 +34,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 [[ -f build-win32/CMakeCache.txt ]] || cmake --preset win32 "${launcher[@]}" >/dev/null
 cmake --build build-win32 -j2 --target Vellumtrace >/dev/null
-[[ -f build-win64/CMakeCache.txt ]] ||
-  cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/x86_64-w64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVELLUMTRACE_WERROR=ON "${launcher[@]}" >/dev/null
+[[ -f build-win64/CMakeCache.txt ]] || cmake --preset win64 "${launcher[@]}" >/dev/null
 cmake --build build-win64 -j2 --target Vellumtrace >/dev/null
 
 for dll in build-win32/bin/Vellumtrace.dll build-win64/bin/Vellumtrace.dll; do

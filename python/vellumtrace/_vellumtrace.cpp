@@ -205,19 +205,57 @@ Text ReadText(const py::handle& object, size_t max_length) {
 
 // ----- results ------------------------------------------------------------
 
+// Plain values: equality, hash and pickling all go through Fields().
 struct Sentence {
+  static constexpr const char* kName = "Sentence";
+  static constexpr size_t kFields = 5;
   size_t start = 0;
   size_t end = 0;
   std::int64_t grade = 0;
   bool selected = false;
   py::object text;
+
+  py::tuple Fields() const { return py::make_tuple(start, end, grade, selected, text); }
+  static Sentence FromFields(const py::tuple& t) {
+    return Sentence{t[0].cast<size_t>(), t[1].cast<size_t>(), t[2].cast<std::int64_t>(),
+                    t[3].cast<bool>(), py::reinterpret_borrow<py::object>(t[4])};
+  }
 };
 
 struct Keyword {
+  static constexpr const char* kName = "Keyword";
+  static constexpr size_t kFields = 3;
   py::str word;
   py::str stem;
   std::int64_t count = 0;
+
+  py::tuple Fields() const { return py::make_tuple(word, stem, count); }
+  static Keyword FromFields(const py::tuple& t) {
+    return Keyword{t[0].cast<py::str>(), t[1].cast<py::str>(), t[2].cast<std::int64_t>()};
+  }
 };
+
+// __eq__, __hash__ and pickling of a plain value, from its fields.
+template <typename Value>
+void DefineValueMethods(py::class_<Value>& cls) {
+  cls.def(
+         "__eq__",
+         [](const Value& a, const py::object& b) -> py::object {
+           if (!py::isinstance<Value>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+           return py::bool_(a.Fields().equal(b.cast<const Value&>().Fields()));
+         },
+         "Equal when every field is.")
+      .def(
+          "__hash__", [](const Value& v) { return py::hash(v.Fields()); }, "The hash of the fields.")
+      .def(py::pickle([](const Value& v) { return v.Fields(); },
+                      [](const py::tuple& t) {
+                        if (t.size() != Value::kFields) {
+                          throw py::value_error(std::string("not a pickled vellumtrace.") +
+                                                Value::kName);
+                        }
+                        return Value::FromFields(t);
+                      }));
+}
 
 py::str Utf8ToStr(const std::string& utf8) {
   PyObject* str = PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "replace");
@@ -474,30 +512,15 @@ PYBIND11_MODULE(_vellumtrace, m) {
            py::arg("percent"), py::arg("sentences"), py::arg("format"), py::arg("max_length"))
       .def("__call__", &KeptSummarizer::Summarize, py::arg("text"), "Summarises one text.");
 
-  py::class_<Sentence>(m, "Sentence",
+  py::class_<Sentence> sentence(m, "Sentence",
                        "One sentence of the input: text[start:end], its grade, and whether it\n"
                        "is part of the summary. Offsets are code-point indices for a str input\n"
-                       "and byte offsets for bytes.")
-      .def_readonly("start", &Sentence::start, "Index of the sentence's first character (or byte).")
+                       "and byte offsets for bytes.");
+  sentence.def_readonly("start", &Sentence::start, "Index of the sentence's first character (or byte).")
       .def_readonly("end", &Sentence::end, "Index just past its last character (or byte).")
       .def_readonly("grade", &Sentence::grade, "The sentence's grade: higher is more important.")
       .def_readonly("selected", &Sentence::selected, "True when the summary holds the sentence.")
       .def_readonly("text", &Sentence::text, "text[start:end] of the input, str or bytes like it.")
-      .def(
-          "__eq__",
-          [](const Sentence& a, const py::object& b) -> py::object {
-            if (!py::isinstance<Sentence>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
-            const auto& o = b.cast<const Sentence&>();
-            return py::bool_(a.start == o.start && a.end == o.end && a.grade == o.grade &&
-                             a.selected == o.selected && a.text.equal(o.text));
-          },
-          "Equal when every field is.")
-      .def(
-          "__hash__",
-          [](const Sentence& s) {
-            return py::hash(py::make_tuple(s.start, s.end, s.grade, s.selected, s.text));
-          },
-          "The hash of the fields.")
       .def(
           "__repr__",
           [](const Sentence& s) {
@@ -505,45 +528,23 @@ PYBIND11_MODULE(_vellumtrace, m) {
                    ", grade=" + std::to_string(s.grade) +
                    ", selected=" + (s.selected ? "True" : "False") + ", text=" + Repr(s.text) + ")";
           },
-          "The fields, as a constructor call would give them.")
-      .def(py::pickle(
-          [](const Sentence& s) { return py::make_tuple(s.start, s.end, s.grade, s.selected, s.text); },
-          [](const py::tuple& t) {
-            if (t.size() != 5) throw py::value_error("not a pickled vellumtrace.Sentence");
-            return Sentence{t[0].cast<size_t>(), t[1].cast<size_t>(), t[2].cast<std::int64_t>(),
-                            t[3].cast<bool>(), py::reinterpret_borrow<py::object>(t[4])};
-          }));
+          "The fields, as a constructor call would give them.");
+  DefineValueMethods(sentence);
 
-  py::class_<Keyword>(m, "Keyword",
+  py::class_<Keyword> keyword(m, "Keyword",
                       "An important word of the text: the first spelling met, its stem, and\n"
-                      "how often the stem occurs.")
-      .def_readonly("word", &Keyword::word, "The word as first written in the text.")
+                      "how often the stem occurs.");
+  keyword.def_readonly("word", &Keyword::word, "The word as first written in the text.")
       .def_readonly("stem", &Keyword::stem, "The stem its occurrences are counted under.")
       .def_readonly("count", &Keyword::count, "How often the stem occurs.")
-      .def(
-          "__eq__",
-          [](const Keyword& a, const py::object& b) -> py::object {
-            if (!py::isinstance<Keyword>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
-            const auto& o = b.cast<const Keyword&>();
-            return py::bool_(a.word.equal(o.word) && a.stem.equal(o.stem) && a.count == o.count);
-          },
-          "Equal when every field is.")
-      .def(
-          "__hash__", [](const Keyword& k) { return py::hash(py::make_tuple(k.word, k.stem, k.count)); },
-          "The hash of the fields.")
       .def(
           "__repr__",
           [](const Keyword& k) {
             return "Keyword(word=" + Repr(k.word) + ", stem=" + Repr(k.stem) +
                    ", count=" + std::to_string(k.count) + ")";
           },
-          "The fields, as a constructor call would give them.")
-      .def(py::pickle([](const Keyword& k) { return py::make_tuple(k.word, k.stem, k.count); },
-                      [](const py::tuple& t) {
-                        if (t.size() != 3) throw py::value_error("not a pickled vellumtrace.Keyword");
-                        return Keyword{t[0].cast<py::str>(), t[1].cast<py::str>(),
-                                       t[2].cast<std::int64_t>()};
-                      }));
+          "The fields, as a constructor call would give them.");
+  DefineValueMethods(keyword);
 
   py::class_<Summary>(m, "Summary",
                       "The result of a summary: the text in the requested format, every\n"

@@ -153,9 +153,7 @@ check_win32_dll
 
 if [[ $arch == x86_64 ]]; then
   echo "== Building the 64-bit variant in $build"
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/x86_64-w64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVELLUMTRACE_WERROR=ON >/dev/null
-  cmake --build "$build" -j2 >/dev/null
+  (cd "$root" && cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 >/dev/null)
 fi
 [[ -f $build/bin/Vellumtrace.dll && -f $build/bin/com_client.exe ]] ||
   die "no DLL or client in $build/bin: build the win32 preset first"
@@ -243,6 +241,18 @@ $C\\VersionIndependentProgID
     (Default)    REG_SZ    Vellumtrace.CSummarizer"
 }
 
+# The ProgID's keys under CLASSES: the versioned one (SUFFIX .1), or the
+# version-independent one (SUFFIX empty) with its CurVer.
+progid_keys() {  # classes suffix
+  local P="$1\\Vellumtrace.CSummarizer$2"
+  echo "$P
+    (Default)    REG_SZ    CSummarizer Class
+$P\\CLSID
+    (Default)    REG_SZ    $clsid"
+  [[ -n $2 ]] || echo "$P\\CurVer
+    (Default)    REG_SZ    Vellumtrace.CSummarizer.1"
+}
+
 echo "== regsvr32"
 status=0
 wine regsvr32 "$dll_win" >"$work/regsvr32.log" 2>&1 || status=$?
@@ -250,18 +260,10 @@ expect_eq "regsvr32 succeeds" "$status" 0
 
 expect_eq "the class registration, key for key" "$(reg_tree "HKCR\\CLSID\\$clsid")" \
   "$(class_keys HKEY_CLASSES_ROOT)"
-P="HKEY_CLASSES_ROOT\\Vellumtrace.CSummarizer"
-expect_eq "the ProgID, key for key" "$(reg_tree 'HKCR\Vellumtrace.CSummarizer.1')" "$P.1
-    (Default)    REG_SZ    CSummarizer Class
-$P.1\\CLSID
-    (Default)    REG_SZ    $clsid"
+expect_eq "the ProgID, key for key" "$(reg_tree 'HKCR\Vellumtrace.CSummarizer.1')" \
+  "$(progid_keys HKEY_CLASSES_ROOT .1)"
 expect_eq "the version-independent ProgID, key for key" \
-  "$(reg_tree 'HKCR\Vellumtrace.CSummarizer')" "$P
-    (Default)    REG_SZ    CSummarizer Class
-$P\\CLSID
-    (Default)    REG_SZ    $clsid
-$P\\CurVer
-    (Default)    REG_SZ    Vellumtrace.CSummarizer.1"
+  "$(reg_tree 'HKCR\Vellumtrace.CSummarizer')" "$(progid_keys HKEY_CLASSES_ROOT '')"
 expect_eq "the type library is registered" \
   "$(reg_default "HKCR\\TypeLib\\$libid\\1.0")" "Vellumtrace 1.0 Type Library"
 expect_eq "the type library's file" \
@@ -632,18 +634,9 @@ expect_eq "regsvr32 /n /i:user" "$status" 0
 # reads no per-user classes, so creation from a host is not tried here.)
 expect_eq "the user's class registration, key for key" "$(reg_tree "$U\\CLSID\\$clsid")" \
   "$(class_keys "HKEY_CURRENT_USER\\Software\\Classes")"
-P="HKEY_CURRENT_USER\\Software\\Classes\\Vellumtrace.CSummarizer"
 expect_eq "the user's ProgIDs, key for key" \
-  "$(reg_tree "$U\\Vellumtrace.CSummarizer.1"; reg_tree "$U\\Vellumtrace.CSummarizer")" "$P.1
-    (Default)    REG_SZ    CSummarizer Class
-$P.1\\CLSID
-    (Default)    REG_SZ    $clsid
-$P
-    (Default)    REG_SZ    CSummarizer Class
-$P\\CLSID
-    (Default)    REG_SZ    $clsid
-$P\\CurVer
-    (Default)    REG_SZ    Vellumtrace.CSummarizer.1"
+  "$(reg_tree "$U\\Vellumtrace.CSummarizer.1"; reg_tree "$U\\Vellumtrace.CSummarizer")" \
+  "$(progid_keys "HKEY_CURRENT_USER\\Software\\Classes" .1; progid_keys "HKEY_CURRENT_USER\\Software\\Classes" '')"
 expect_eq "the type library is registered" \
   "$(reg_default "HKCR\\TypeLib\\$libid\\1.0\\0\\$typelib_platform")" "$dll_win"
 expect_not "no class is registered for the machine" reg_has "HKLM\\Software\\Classes\\CLSID\\$clsid"

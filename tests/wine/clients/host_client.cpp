@@ -26,6 +26,7 @@
 #include "component/vellumtrace_idl.h"
 #include "platform/windows/com_ptr.h"
 #include "tests/wine/clients/tap_checks.h"
+#include "tests/wine/clients/utf16_files.h"
 
 namespace vellumtrace {
 namespace {
@@ -48,33 +49,6 @@ std::string Quoted(const std::wstring& text) {
 }
 
 // ---- files, strings, calls ------------------------------------------------
-
-bool ReadUtf16File(const std::wstring& path, std::wstring* text) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  if (!file) return false;
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const size_t start = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xff &&
-                               static_cast<unsigned char>(bytes[1]) == 0xfe
-                           ? 2
-                           : 0;
-  text->clear();
-  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-    text->push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                         (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-  }
-  return true;
-}
-
-bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xff);
-    bytes += static_cast<char>((c >> 8) & 0xff);
-  }
-  std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(file);
-}
 
 struct Outcome {
   HRESULT hr = E_FAIL;
