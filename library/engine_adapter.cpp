@@ -8,13 +8,13 @@
 #include <string>
 #include <utility>
 
+#include "base/alert.h"
+#include "base/debug_output.h"
+#include "base/diagnostic.h"
+#include "base/module_locator.h"
 #include "dictionary/dictionary_cache.h"
 #include "dictionary/dictionary_loader.h"
-#include "base/alert.h"
-#include "base/diagnostic.h"
-#include "base/debug_output.h"
 #include "engine/engine_services.h"
-#include "base/module_locator.h"
 #include "engine/summarizer_engine.h"
 #include "grading/rank_weight.h"
 #include "platform/linux/libxml2_reader.h"

@@ -81,12 +81,10 @@ Result<Summary> SummarizeOrThrow(adapter::Runner& runner, const Dictionary& dict
   if (!status.ok()) return status;
   if (options.max_length != 0 && text.size() > options.max_length) {
     const size_t over = FirstByteOverUtf16Length(body, options.max_length);
-    {
-      return Status(StatusCode::kTextTooLong,
-                    "the text is over the bound of " + std::to_string(options.max_length) +
-                        " UTF-16 code units from byte " + std::to_string(base + over),
-                    base + over);
-    }
+    return Status(StatusCode::kTextTooLong,
+                  "the text is over the bound of " + std::to_string(options.max_length) +
+                      " UTF-16 code units from byte " + std::to_string(base + over),
+                  base + over);
   }
   const size_t textUnits = text.size();
   const DictionaryImpl& impl = DictionaryAccess::Of(dictionary);
