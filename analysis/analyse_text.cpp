@@ -32,36 +32,48 @@ class Analyser {
     ReserveLarge(m_article.words, text.size() / 2 + 2);
     m_article.sentences.push_back({0, 0});
     size_t start = 0;
-    while (start < text.size()) {
+    while (true) {
       while (start < text.size() && IsSpaceChar(text[start])) ++start;
-      size_t stop = start;
-      while (stop < text.size() && !IsSpaceChar(text[stop])) ++stop;
-      if (stop == start) break;
+      if (start == text.size()) break;
+      const size_t stop = TokenEnd(text, start);
       const TokenFacts& facts = m_memo.FactsOf(text.substr(start, stop - start));
       AddWord(start, facts.stem);
-      if (facts.endsSentence) m_article.sentences.push_back({m_article.words.size(), 0});
+      if (facts.endsSentence) CloseSentence();
       start = stop;
     }
-    // Every split ends with a single-space word; later stages count it. No
-    // token is white space, so the memo holds it apart from the text's.
-    AddWord(text.size(), m_memo.FactsOf(u" ").stem);
+    // Every split ends with a single-space word; later stages count it.
+    AddWord(text.size(), m_memo.ClosingWordFacts().stem);
+    // A sentence's words are counted when it closes, not word by word.
+    m_article.sentences.back().wordCount =
+        m_article.words.size() - m_article.sentences.back().firstWord;
     m_article.stemTexts = m_memo.Stems();
   }
 
  private:
-  // Counts a word under the run's id of its stem; a stem new to the run
-  // takes the next id, so run ids follow first occurrence.
+  void CloseSentence() {
+    SentenceSpan& last = m_article.sentences.back();
+    last.wordCount = m_article.words.size() - last.firstWord;
+    m_article.sentences.push_back({m_article.words.size(), 0});
+  }
+
+  // Counts a word under the run's id of its stem.
   void AddWord(size_t offset, TextTable::Id memoStem) {
-    TextTable::Id& id = m_runStemIds[memoStem];
-    if (id == TextTable::kAbsent) {
-      id = static_cast<TextTable::Id>(m_article.stemIds.size());
-      m_article.stemIds.push_back(memoStem);
-      m_article.stemCounts.push_back(0);
-      m_article.stemFirstWord.push_back(m_article.words.size());
-    }
+    TextTable::Id id = m_runStemIds[memoStem];
+    if (id == TextTable::kAbsent) [[unlikely]] id = NewStem(memoStem);
     m_article.AddWord(offset, id);
-    ++m_article.sentences.back().wordCount;
     ++m_article.stemCounts[id];
+  }
+
+  // A stem new to the run takes the next id, so run ids follow first
+  // occurrence.
+  [[gnu::noinline]] TextTable::Id NewStem(TextTable::Id memoStem) {
+    const auto id = static_cast<TextTable::Id>(m_article.stemIds.size());
+    m_runStemIds[memoStem] = id;
+    m_article.stemIds.push_back(memoStem);
+    m_article.stemCounts.push_back(0);
+    m_article.stemFirstWord.push_back(m_article.words.size());
+    m_article.stemIsGraderTerm.push_back(m_memo.IsGraderTerm(memoStem) ? 1 : 0);
+    return id;
   }
 
   Article& m_article;

@@ -45,6 +45,9 @@ struct Article {
   // By stem id: occurrences, and the word of the first occurrence.
   std::vector<int64_t> stemCounts;
   std::vector<size_t> stemFirstWord;
+  // By stem id: 1 when the stem is a grader term of the run's dictionary
+  // (a word that never counts), else 0.
+  std::vector<uint8_t> stemIsGraderTerm;
   // For texts of 2^32 code units and more: entry k is the index of the
   // first word that starts at or past (k + 1) * 2^32.
   std::vector<size_t> wordsPastOffsetWraps;
@@ -68,9 +71,7 @@ struct Article {
   std::u16string_view Word(size_t index) const {
     if (IsSyntheticWord(index)) return u" ";
     const size_t start = WordOffset(index);
-    size_t stop = start;
-    while (stop < text.size() && !IsSpaceChar(text[stop])) ++stop;
-    return std::u16string_view(text).substr(start, stop - start);
+    return std::u16string_view(text).substr(start, TokenEnd(text, start) - start);
   }
   size_t StemCount() const { return stemIds.size(); }
   std::u16string_view StemText(TextTable::Id id) const { return stemTexts->Text(stemIds[id]); }

@@ -11,26 +11,43 @@ namespace {
 }  // namespace
 
 void TokenMemo::Bind(std::shared_ptr<const CompiledDictionary> dictionary) {
-  if (dictionary != m_dictionary || m_facts.size() > kMostTokens || !m_stems) {
+  if (dictionary != m_dictionary || TokenCount() > kMostTokens || !m_stems) {
     m_dictionary = std::move(dictionary);
     Clear();
   }
 }
 
 void TokenMemo::Clear() {
+  m_shortTokens = decltype(m_shortTokens)();
   m_tokens = TextTable();
   m_facts.clear();
   m_stems = std::make_shared<TextTable>();
   m_runStemIds.clear();
+  m_stemIsGraderTerm.clear();
+  m_closingWord.reset();
 }
 
-const TokenFacts& TokenMemo::Learn(std::u16string_view token) {
+TokenFacts TokenMemo::FactsFromDictionary(std::u16string_view token) {
   m_dictionary->Stem(token, m_scratch);
   const TextTable::Id stem = m_stems->Intern(m_scratch);
-  if (stem == m_runStemIds.size()) m_runStemIds.push_back(TextTable::kAbsent);
+  if (stem == m_runStemIds.size()) {
+    m_runStemIds.push_back(TextTable::kAbsent);
+    m_stemIsGraderTerm.push_back(m_dictionary->IsGraderTerm(m_scratch) ? 1 : 0);
+  }
+  return {stem, m_dictionary->IsSentenceBreak(token)};
+}
+
+const TokenFacts& TokenMemo::FactsOfLong(std::u16string_view token) {
+  const TextTable::Id known = m_tokens.Find(token);
+  if (known != TextTable::kAbsent) return m_facts[known];
+  const TokenFacts facts = FactsFromDictionary(token);
   m_tokens.Add(token);
-  m_facts.push_back({stem, m_dictionary->IsSentenceBreak(token)});
+  m_facts.push_back(facts);
   return m_facts.back();
+}
+
+const TokenFacts& TokenMemo::LearnShort(const ShortToken& key, std::u16string_view token) {
+  return m_shortTokens.try_emplace(key, FactsFromDictionary(token)).first->second;
 }
 
 }  // namespace vellumtrace

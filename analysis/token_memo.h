@@ -2,12 +2,16 @@
 #define VELLUMTRACE_ANALYSIS_TOKEN_MEMO_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/text_table.h"
+#include "base/hash_table.h"
 #include "dictionary/compiled_dictionary.h"
 
 namespace vellumtrace {
@@ -34,28 +38,74 @@ class TokenMemo {
   void Bind(std::shared_ptr<const CompiledDictionary> dictionary);
 
   const TokenFacts& FactsOf(std::u16string_view token) {
-    const TextTable::Id known = m_tokens.Find(token);
-    return known != TextTable::kAbsent ? m_facts[known] : Learn(token);
+    if (token.size() > ShortToken::kMostUnits) return FactsOfLong(token);
+    const ShortToken key = ShortToken::Of(token);
+    const auto found = m_shortTokens.find(key);
+    return found != m_shortTokens.end() ? found->second : LearnShort(key, token);
+  }
+  // What the dictionary makes of the single space that closes every split
+  // (no token is white space).
+  const TokenFacts& ClosingWordFacts() {
+    if (!m_closingWord) m_closingWord = FactsFromDictionary(u" ");
+    return *m_closingWord;
   }
   // The stems of the tokens learnt so far. Shared, so that a run's article
   // may keep reading them after the memo starts afresh.
   std::shared_ptr<const TextTable> Stems() const { return m_stems; }
 
+  // By memo stem id: whether the stem is a grader term of the dictionary
+  // (asked once per stem, not once per run).
+  bool IsGraderTerm(TextTable::Id stem) const { return m_stemIsGraderTerm[stem] != 0; }
   // Scratch for a run: by memo stem id, the run's own stem id (or
   // TextTable::kAbsent), and all of them kAbsent between runs.
   std::vector<TextTable::Id>& RunStemIds() { return m_runStemIds; }
   // Distinct tokens learnt since the memo last started afresh.
-  size_t TokenCount() const { return m_facts.size(); }
+  size_t TokenCount() const { return m_facts.size() + m_shortTokens.size(); }
 
  private:
-  const TokenFacts& Learn(std::u16string_view token);
+  // Most tokens are short: packed into integers, such a token is its own
+  // key, and a look-up reads no text but the token's.
+  struct ShortToken {
+    static constexpr size_t kMostUnits = 8;
+    // Four units or more: the first four and the last four (overlapping
+    // below eight), which with the length tell the token; fewer: the units
+    // themselves.
+    static ShortToken Of(std::u16string_view token) {
+      ShortToken key;
+      key.units = static_cast<uint32_t>(token.size());
+      if (token.size() >= 4) {
+        std::memcpy(&key.head, token.data(), sizeof key.head);
+        std::memcpy(&key.tail, token.data() + token.size() - 4, sizeof key.tail);
+      } else {
+        for (size_t i = 0; i < token.size(); ++i) key.head |= uint64_t{token[i]} << (16 * i);
+      }
+      return key;
+    }
+    bool operator==(const ShortToken&) const = default;
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    uint32_t units = 0;
+  };
+  struct ShortTokenHash {
+    size_t operator()(const ShortToken& key) const {
+      return HashWords(key.head, key.tail, key.units);
+    }
+  };
+
+  const TokenFacts& FactsOfLong(std::u16string_view token);
+  const TokenFacts& LearnShort(const ShortToken& key, std::u16string_view token);
+  TokenFacts FactsFromDictionary(std::u16string_view token);
   void Clear();
 
   std::shared_ptr<const CompiledDictionary> m_dictionary;
+  HashMap<ShortToken, TokenFacts, ShortTokenHash> m_shortTokens;
+  // The longer tokens.
   TextTable m_tokens;
   std::vector<TokenFacts> m_facts;  // by token id
   std::shared_ptr<TextTable> m_stems;
   std::vector<TextTable::Id> m_runStemIds;
+  std::vector<uint8_t> m_stemIsGraderTerm;  // by stem id
+  std::optional<TokenFacts> m_closingWord;
   std::u16string m_scratch;
 };
 

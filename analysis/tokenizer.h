@@ -1,9 +1,12 @@
 #ifndef VELLUMTRACE_ANALYSIS_TOKENIZER_H_
 #define VELLUMTRACE_ANALYSIS_TOKENIZER_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/unit_scan.h"
 
 namespace vellumtrace {
 
@@ -11,6 +14,15 @@ namespace vellumtrace {
 // space, in particular not U+0085, U+00A0 or anything above U+00FF.
 constexpr bool IsSpaceChar(char16_t c) {
   return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+// The index of the first white-space unit of `text` at or after `from`, or
+// text.size(). White space is all below U+0021, which is found four units
+// at a time.
+inline size_t TokenEnd(std::u16string_view text, size_t from) {
+  size_t i = from;
+  while ((i = FirstUnitBelow(text, i, u'!')) < text.size() && !IsSpaceChar(text[i])) ++i;
+  return i;
 }
 
 // Replaces `tokens` with the maximal runs of non-white-space characters of

@@ -15,6 +15,8 @@
 #include <absl/container/flat_hash_set.h>
 #include <absl/hash/hash.h>
 #include <absl/strings/string_view.h>
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 #else
 #include <unordered_map>
 #include <unordered_set>
@@ -29,13 +31,26 @@ struct U16Hash {
 #if VELLUMTRACE_HAVE_ABSL
     // absl::string_view, not std::string_view: where the two differ, only
     // the former has Abseil's own hash (the other falls back to std::hash).
-    return absl::Hash<absl::string_view>{}(absl::string_view(
-        reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)));
+    return static_cast<size_t>(XXH3_64bits(text.data(), text.size() * sizeof(char16_t)));
 #else
     return std::hash<std::u16string_view>{}(text);
 #endif
   }
 };
+
+// The hash of two 8-byte words and a 4-byte one (a key packed into
+// integers), Abseil's where there is Abseil.
+inline size_t HashWords(uint64_t a, uint64_t b, uint32_t c) {
+#if VELLUMTRACE_HAVE_ABSL
+  return absl::HashOf(a, b, c);
+#else
+  char bytes[sizeof a + sizeof b + sizeof c];
+  std::memcpy(bytes, &a, sizeof a);
+  std::memcpy(bytes + sizeof a, &b, sizeof b);
+  std::memcpy(bytes + sizeof a + sizeof b, &c, sizeof c);
+  return std::hash<std::string_view>{}(std::string_view(bytes, sizeof bytes));
+#endif
+}
 
 // Equality of UTF-16 texts, four code units at a time and inline: the keys
 // of the engine's tables are short words, where the standard traits (unit

@@ -20,6 +20,36 @@ SummarizerEngine::SummarizerEngine(const EngineServices& services)
 
 SummarizerEngine::~SummarizerEngine() = default;
 
+namespace {
+
+// Room kept from one run to the next: enough for any news-sized text.
+constexpr size_t kKeptBytes = 256 * 1024;
+
+// Hands an emptied buffer with its room to `to`, unless the room is large.
+template <typename Container>
+void KeepRoom(Container& from, Container& to) {
+  if (from.capacity() * sizeof(typename Container::value_type) > kKeptBytes) return;
+  from.clear();
+  to.swap(from);
+}
+
+}  // namespace
+
+void SummaryRun::Clear() {
+  // Every field starts as new; only the buffers' room passes on.
+  SummaryRun next;
+  KeepRoom(article.words, next.article.words);
+  KeepRoom(article.sentences, next.article.sentences);
+  KeepRoom(article.stemIds, next.article.stemIds);
+  KeepRoom(article.stemCounts, next.article.stemCounts);
+  KeepRoom(article.stemFirstWord, next.article.stemFirstWord);
+  KeepRoom(article.stemIsGraderTerm, next.article.stemIsGraderTerm);
+  KeepRoom(grading.importantWords, next.grading.importantWords);
+  KeepRoom(grading.grades, next.grading.grades);
+  KeepRoom(grading.title, next.grading.title);
+  *this = std::move(next);
+}
+
 std::u16string SummarizerEngine::DictionaryPathFor(std::u16string_view languageCode) const {
   std::u16string path = m_services.moduleLocator->ModuleFolder();
   path += u"dic";
@@ -59,17 +89,15 @@ void SummarizerEngine::StartRun(std::u16string text) {
     status = load.status;
     reason = std::move(load.reason);
   }
-  // The last run goes first, so that two runs never hold memory at once.
-  m_run.reset();
-  m_run = std::make_unique<SummaryRun>();
   SummaryRun& run = *m_run;
+  run.Clear();
   run.dictionary = std::move(dictionary);
   run.dictionaryStatus = status;
   run.dictionaryReason = std::move(reason);
   run.article.text = std::move(text);
   m_tokenMemo.Bind(run.dictionary);
   AnalyseText(run.article, m_tokenMemo);
-  GradeArticle(run.article, *run.dictionary, run.grading);
+  GradeArticle(run.article, run.grading);
 }
 
 const SummaryRun& SummarizerEngine::Analyse(std::u16string text) {

@@ -12,8 +12,8 @@
 
 namespace vellumtrace {
 
-// Everything one run knows, built fresh for each run so that nothing passes
-// from one run to the next.
+// Everything one run knows. Nothing passes from one run to the next: a new
+// run starts from an emptied one (see Clear).
 struct SummaryRun {
   // The dictionary of the run (the empty one when it could not be loaded),
   // how its load ended and why.
@@ -26,6 +26,12 @@ struct SummaryRun {
   Grading grading;
   // The sentences chosen for the result (empty until a selection ran).
   Selection selection;
+
+  // Empties the run for the next one. Buffers of an ordinary text keep their
+  // room, so that a series of news-sized runs allocates almost nothing; a
+  // large text's go back to the system at once, so that two runs never hold
+  // a large text's memory together.
+  void Clear();
 };
 
 }  // namespace vellumtrace

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "text/unit_scan.h"
+
 namespace vellumtrace {
 
 // The longest text, in UTF-16 code units, that the component accepts.
@@ -12,8 +14,7 @@ inline constexpr size_t kMaxTextLength = 49999;
 
 // A run reads its text only up to the first NUL character.
 inline std::u16string_view TextUpToNul(std::u16string_view text) {
-  const size_t nul = text.find(u'\0');
-  return nul == std::u16string_view::npos ? text : text.substr(0, nul);
+  return text.substr(0, FirstUnitBelow(text, 0, 1));
 }
 
 }  // namespace vellumtrace

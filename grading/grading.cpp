@@ -4,22 +4,45 @@
 
 #include <algorithm>
 
-#include "dictionary/compiled_dictionary.h"
 #include "grading/rank_weight.h"
 
 namespace vellumtrace {
 
-void GradeArticle(const Article& article, const CompiledDictionary& dictionary,
-                  Grading& grading) {
+namespace {
+
+// Sorts `ids` (in ascending order) by count, most frequent first, keeping
+// the order of equal counts: a counting sort, since most stems of a text
+// occur only a few times. A text whose counts spread far wider than its
+// stems falls back to a stable sort, with the same result.
+void RankByCount(const Article& article, std::vector<TextTable::Id>& ids) {
+  int64_t most = 0;
+  for (const TextTable::Id id : ids) most = std::max(most, article.stemCounts[id]);
+  if (static_cast<uint64_t>(most) > 4 * ids.size() + 1024) {
+    std::stable_sort(ids.begin(), ids.end(), [&article](TextTable::Id a, TextTable::Id b) {
+      return article.stemCounts[a] > article.stemCounts[b];
+    });
+    return;
+  }
+  // firstOf[most - count]: where the ids of `count` begin in the ranking.
+  std::vector<size_t> firstOf(static_cast<size_t>(most) + 2, 0);
+  for (const TextTable::Id id : ids) ++firstOf[static_cast<size_t>(most - article.stemCounts[id]) + 1];
+  for (size_t i = 1; i < firstOf.size(); ++i) firstOf[i] += firstOf[i - 1];
+  std::vector<TextTable::Id> ranked(ids.size());
+  for (const TextTable::Id id : ids) {
+    ranked[firstOf[static_cast<size_t>(most - article.stemCounts[id])]++] = id;
+  }
+  ids.swap(ranked);
+}
+
+}  // namespace
+
+void GradeArticle(const Article& article, Grading& grading) {
   const size_t stems = article.StemCount();
   for (TextTable::Id id = 0; id < stems; ++id) {
-    if (!dictionary.IsGraderTerm(article.StemText(id))) grading.importantWords.push_back(id);
+    if (article.stemIsGraderTerm[id] == 0) grading.importantWords.push_back(id);
   }
-  // Stable: among equally frequent words the earlier one ranks first.
-  std::stable_sort(grading.importantWords.begin(), grading.importantWords.end(),
-                   [&article](TextTable::Id a, TextTable::Id b) {
-                     return article.stemCounts[a] > article.stemCounts[b];
-                   });
+  // Among equally frequent words the earlier one ranks first.
+  RankByCount(article, grading.importantWords);
 
   // Each important stem adds one product per occurrence; others add none.
   std::vector<int64_t> contribution(stems, 0);

@@ -9,8 +9,6 @@
 
 namespace vellumtrace {
 
-class CompiledDictionary;
-
 // What grading finds in an article.
 struct Grading {
   // Stem ids of the word-list entries whose stem is no grader term, most
@@ -24,7 +22,9 @@ struct Grading {
 };
 
 // Ranks the important words, grades the sentences and builds the title.
-void GradeArticle(const Article& article, const CompiledDictionary& dictionary, Grading& grading);
+// The article's own flags (from the dictionary it was analysed with) tell
+// which stems never count.
+void GradeArticle(const Article& article, Grading& grading);
 
 }  // namespace vellumtrace
 

@@ -29,7 +29,7 @@ std::unique_ptr<Graded> Grade(std::u16string text, RuleList graderTerms) {
   auto graded = std::make_unique<Graded>();
   graded->article.text = std::move(text);
   AnalyseText(graded->article, dictionary);
-  GradeArticle(graded->article, dictionary, graded->grading);
+  GradeArticle(graded->article, graded->grading);
   return graded;
 }
 

@@ -59,14 +59,19 @@ class SilentDiagnostic final : public Diagnostic {
 
 // A run has a keyword for most distinct words: a short ASCII one is
 // narrowed on the stack and copied in once (no allocation, no fill), the
-// rest go through the codec.
+// rest go through the codec. The loops
+// have no early exit, so that the compiler does them several units at a
+// time.
 inline void AssignUtf8(std::string& out, std::u16string_view text) {
   char narrow[64];
   if (text.size() <= sizeof narrow) {
-    size_t i = 0;
-    for (; i < text.size() && text[i] < 0x80; ++i) narrow[i] = static_cast<char>(text[i]);
-    if (i == text.size()) {
-      out.assign(narrow, i);
+    char16_t any = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      any |= text[i];
+      narrow[i] = static_cast<char>(text[i]);
+    }
+    if (any < 0x80) {
+      out.assign(narrow, text.size());
       return;
     }
   }

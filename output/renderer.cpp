@@ -8,13 +8,16 @@ namespace vellumtrace {
 
 namespace {
 
-// The units of a sentence's words and their separators.
-size_t SentenceUnits(const Article& article, const SentenceSpan& sentence) {
-  size_t units = sentence.wordCount;
-  for (size_t w = sentence.firstWord; w < sentence.firstWord + sentence.wordCount; ++w) {
-    units += article.Word(w).size();
-  }
-  return units;
+// At least the units of a sentence's words and their separators, without
+// reading the words: they lie apart in the text between the sentence's
+// first word and the next sentence's (the closing word, one unit, just past
+// the text's end).
+size_t SentenceUnitsBound(const Article& article, size_t sentence) {
+  const SentenceSpan& span = article.sentences[sentence];
+  if (span.wordCount == 0) return 0;
+  const size_t next = span.firstWord + span.wordCount;
+  const size_t end = next < article.words.size() ? article.WordOffset(next) : article.text.size();
+  return end - article.WordOffset(span.firstWord) + 1 + span.wordCount;
 }
 
 }  // namespace
@@ -30,7 +33,7 @@ void AppendSentenceWords(const Article& article, size_t sentence, std::u16string
 void RenderPlainText(const Article& article, const Selection& selection, std::u16string& out) {
   size_t units = 0;
   for (size_t s = 0; s < article.sentences.size(); ++s) {
-    if (selection[s] != 0) units += SentenceUnits(article, article.sentences[s]);
+    if (selection[s] != 0) units += SentenceUnitsBound(article, s);
   }
   ReserveLarge(out, out.size() + units);
   for (size_t s = 0; s < article.sentences.size(); ++s) {
