@@ -2,7 +2,11 @@
 // compiled from hand-made lists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -288,6 +292,77 @@ TEST(TokenMemo, StartsAfreshPastItsBoundOrWithAnotherDictionary) {
     ASSERT_EQ(memo.TokenCount(), c.tokens);
     memo.Bind(c.next);
     EXPECT_EQ(memo.TokenCount(), c.kept) << c.tokens << " tokens";
+  }
+}
+
+}  // namespace
+}  // namespace vellumtrace
+
+namespace vellumtrace {
+namespace {
+
+// The four-units-at-a-time scans against a unit-by-unit one, from every
+// start of short random texts whose units lie on both sides of each limit
+// and of the lanes' sign bit.
+TEST(UnitScan, FindsWhatAUnitByUnitScanFinds) {
+  const char16_t units[] = {0x00, 0x01,   0x09,   0x0D,   0x1F,   u' ',
+                            u'!', u'a',   0x7FFF, 0x8000, 0x8021, 0xFFFF};
+  std::mt19937 random(7);
+  for (int round = 0; round < 3000; ++round) {
+    std::u16string text(random() % 14, u'x');
+    for (char16_t& unit : text) {
+      if (random() % 3 == 0) unit = units[random() % std::size(units)];
+    }
+    for (size_t from = 0; from <= text.size(); ++from) {
+      size_t space = from;
+      while (space < text.size() && !IsSpaceChar(text[space])) ++space;
+      ASSERT_EQ(TokenEnd(text, from), space) << round << " from " << from;
+      for (const char16_t limit : {u'\x01', u'!', u'\x8000'}) {
+        size_t below = from;
+        while (below < text.size() && text[below] >= limit) ++below;
+        ASSERT_EQ(FirstUnitBelow(text, from, limit), below) << round << " limit " << int{limit};
+      }
+    }
+  }
+}
+
+// Tokens that share their first or last four units, or differ only in
+// length, each keep their own facts: every token over {a, b, .} of one to
+// seven units and a sample of eight to eleven, learnt in two orders.
+TEST(TokenMemo, EachTokenKeepsItsOwnFacts) {
+  LanguageDictionary lists;
+  lists.m_linebreak = {u"."};
+  const auto dictionary = Rules(lists);  // no rules: every token is its own stem
+  std::vector<std::u16string> tokens;
+  for (size_t length = 1; length <= 7; ++length) {
+    for (size_t n = 0, count = static_cast<size_t>(std::pow(3, length)); n < count; ++n) {
+      std::u16string token;
+      for (size_t i = 0, k = n; i < length; ++i, k /= 3) token += u"ab."[k % 3];
+      tokens.push_back(token);
+    }
+  }
+  std::mt19937 random(11);
+  for (int i = 0; i < 600; ++i) {
+    std::u16string token(8 + random() % 4, u'a');
+    for (char16_t& unit : token) unit = u"ab."[random() % 3];
+    if (i % 2 == 0) token[random() % token.size()] = 0x8000;
+    tokens.push_back(token);
+  }
+  for (const bool reversed : {false, true}) {
+    TokenMemo memo;
+    memo.Bind(dictionary);
+    std::vector<std::u16string> order = tokens;
+    if (reversed) std::reverse(order.begin(), order.end());
+    for (int pass = 0; pass < 2; ++pass) {
+      for (const std::u16string& token : order) {
+        const TokenFacts facts = memo.FactsOf(token);
+        ASSERT_EQ(memo.Stems()->Text(facts.stem), token);
+        ASSERT_EQ(facts.endsSentence, token.ends_with(u'.')) << reversed;
+      }
+    }
+    std::sort(order.begin(), order.end());
+    EXPECT_EQ(memo.TokenCount(), static_cast<size_t>(std::unique(order.begin(), order.end()) -
+                                                     order.begin()));
   }
 }
 

@@ -78,6 +78,40 @@ TEST_F(RunTest, SecondRunIsLikeAFirstRun) {
   EXPECT_EQ(second, u"Birds sing. Birds fly high. ");
 }
 
+// Runs reuse the last run's buffers: a series through one engine, small
+// after large (whose room is let go) and after empty, gives each text what a
+// new engine gives it, down to the run's records.
+TEST_F(RunTest, ASeriesOfRunsGivesWhatFreshEnginesGive) {
+  std::u16string large;
+  for (int i = 0; i < 40000; ++i) large += i % 7 == 0 ? u"Cats sleep. " : u"dogs bark ";
+  const std::u16string series[] = {u"The cats sleep. The dogs bark, loudly. Mr. Smith waits?",
+                                   large, u"Birds sing. Birds fly high. Fish swim.", u"",
+                                   u"Fish swim. Birds sing. Birds fly high.", u"  \n "};
+  testing::RecordingPlatform kept(Folder());
+  SummarizerEngine engine(kept.Services());
+  for (size_t i = 0; i < std::size(series); ++i) {
+    const OutputStyle style = i % 2 == 0 ? OutputStyle::kHtml : OutputStyle::kPlainText;
+    engine.SetOutputStyle(style);
+    const size_t before = kept.debug.fragments.size();
+    const std::u16string result = engine.RunSummary(series[i], 40);
+    testing::RecordingPlatform fresh(Folder());
+    SummarizerEngine other(fresh.Services());
+    other.SetOutputStyle(style);
+    ASSERT_EQ(other.RunSummary(series[i], 40), result) << i;
+    EXPECT_TRUE(std::equal(kept.debug.fragments.begin() + static_cast<std::ptrdiff_t>(before),
+                           kept.debug.fragments.end(), fresh.debug.fragments.begin(),
+                           fresh.debug.fragments.end())) << i;
+    const SummaryRun& a = engine.LastRun();
+    const SummaryRun& b = other.LastRun();
+    EXPECT_EQ(a.article.words.size(), b.article.words.size()) << i;
+    EXPECT_EQ(a.article.stemCounts, b.article.stemCounts) << i;
+    EXPECT_EQ(a.article.stemIsGraderTerm, b.article.stemIsGraderTerm) << i;
+    EXPECT_EQ(a.grading.importantWords, b.grading.importantWords) << i;
+    EXPECT_EQ(a.grading.grades, b.grading.grades) << i;
+    EXPECT_EQ(a.selection, b.selection) << i;
+  }
+}
+
 TEST_F(RunTest, TextEndsAtNul) {
   testing::RecordingPlatform platform(Folder());
   SummarizerEngine engine(platform.Services());

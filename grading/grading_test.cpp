@@ -1,7 +1,9 @@
 // Ranking, sentence grades, title and selection on hand-made articles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +74,34 @@ TEST(Grading, ImportantWordsSortTitleAndExclusion) {
   EXPECT_EQ(g->grading.title, u"x,b,c,y,z,");
   // x: 3*3 three times; b, c: 2*2 twice each; y: 2*1; z, w, " ": 1*1.
   EXPECT_EQ(g->grading.grades[0], 27 + 8 + 8 + 2 + 1 + 1 + 1);
+}
+
+// The ranking is a stable sort by count, most frequent first, whether the
+// counts are few and close (counted) or spread wide (sorted): random texts
+// of both kinds against std::stable_sort.
+TEST(Grading, RankingIsAStableSortByCount) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 60; ++round) {
+    const int vocabulary = 2 + static_cast<int>(random() % 40);
+    const int words = 1 + static_cast<int>(random() % 200);
+    std::u16string text;
+    for (int i = 0; i < words; ++i) {
+      const std::string word = "w" + std::to_string(random() % vocabulary);
+      text.append(word.begin(), word.end()).push_back(u' ');
+    }
+    if (round % 2 == 1) {  // one word far more frequent than there are stems
+      for (int i = 0; i < 3000; ++i) text += u"often ";
+    }
+    const auto g = Grade(text, {u"w0"});
+    std::vector<TextTable::Id> expected;
+    for (TextTable::Id id = 0; id < g->article.StemCount(); ++id) {
+      if (g->article.StemText(id) != u"w0") expected.push_back(id);
+    }
+    std::stable_sort(expected.begin(), expected.end(), [&](TextTable::Id a, TextTable::Id b) {
+      return g->article.stemCounts[a] > g->article.stemCounts[b];
+    });
+    ASSERT_EQ(g->grading.importantWords, expected) << round;
+  }
 }
 
 TEST(Grading, TitleOfFewOrNoImportantWords) {

@@ -77,6 +77,13 @@ TEST(Library, SentencesMapToTheirBytes) {
       {"  One cat.\tTwo\r\ndogs here\n", {"One cat.", "Two\r\ndogs here"}},
       {"\xEF\xBB\xBFÄpfel sind gut. 🐝🐝 summt.", {"Äpfel sind gut.", "🐝🐝 summt."}},
       {" \n\t ", {}},
+      // ASCII runs of eight bytes and more (skipped eight at a time) between
+      // multi-byte characters, at every alignment.
+      {"Gr\xC3\xB6\xC3\x9F" "e z\xC3\xA4hlt mehr als alles andere hier. abcdefghijklmnop "
+       "\xC3\xA9. qrstuvwxyzabcdefg \xC3\xBC. x\xF0\x9F\x90\x9D" "yzabcdefgh z. Ende.",
+       {"Gr\xC3\xB6\xC3\x9F" "e z\xC3\xA4hlt mehr als alles andere hier.",
+        "abcdefghijklmnop \xC3\xA9.", "qrstuvwxyzabcdefg \xC3\xBC.",
+        "x\xF0\x9F\x90\x9D" "yzabcdefgh z.", "Ende."}},
   };
   const Dictionary dictionary = English();
   for (const Case& c : cases) {

@@ -34,6 +34,8 @@ def test_every_face_equals_the_command(source_dir, command, sample, args):
 @pytest.mark.parametrize("text", [
     "Plain words. More words here.", UNICODE, "\ufeffA mark first. Then 🐝 buzz. 🐝 and 🐝 again.",
     "Ω≈ç√ 𝔘𝔫𝔦. Text ẞ here. Größe zählt viel.",
+    "Größe zählt mehr als alles andere hier. abcdefghijklmnop é. qrstuvwxyzabcdefg ü. "
+    "x🐝yzabcdefgh z. Ende.",
 ])
 def test_offsets_are_in_the_units_of_the_input(text):
     as_str = vellumtrace.summarize(text, percent=50)
