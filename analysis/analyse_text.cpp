@@ -34,15 +34,15 @@ class Analyser {
     size_t start = 0;
     while (true) {
       while (start < text.size() && IsSpaceChar(text[start])) ++start;
-      if (start == text.size()) break;
+      if (start >= text.size()) break;
       const size_t stop = TokenEnd(text, start);
       const TokenFacts& facts = m_memo.FactsOf(text.substr(start, stop - start));
-      AddWord(start, facts.stem);
+      AddWord(start, stop - start, facts.stem);
       if (facts.endsSentence) CloseSentence();
-      start = stop;
+      start = stop + 1;  // past the white space unit that ended the token
     }
     // Every split ends with a single-space word; later stages count it.
-    AddWord(text.size(), m_memo.ClosingWordFacts().stem);
+    AddWord(text.size(), 1, m_memo.ClosingWordFacts().stem);
     // A sentence's words are counted when it closes, not word by word.
     m_article.sentences.back().wordCount =
         m_article.words.size() - m_article.sentences.back().firstWord;
@@ -57,21 +57,22 @@ class Analyser {
   }
 
   // Counts a word under the run's id of its stem.
-  void AddWord(size_t offset, TextTable::Id memoStem) {
+  void AddWord(size_t offset, size_t units, TextTable::Id memoStem) {
     TextTable::Id id = m_runStemIds[memoStem];
-    if (id == TextTable::kAbsent) [[unlikely]] id = NewStem(memoStem);
+    if (id == TextTable::kAbsent) [[unlikely]] id = NewStem(memoStem, units);
     m_article.AddWord(offset, id);
     ++m_article.stemCounts[id];
   }
 
   // A stem new to the run takes the next id, so run ids follow first
   // occurrence.
-  [[gnu::noinline]] TextTable::Id NewStem(TextTable::Id memoStem) {
+  [[gnu::noinline]] TextTable::Id NewStem(TextTable::Id memoStem, size_t units) {
     const auto id = static_cast<TextTable::Id>(m_article.stemIds.size());
     m_runStemIds[memoStem] = id;
     m_article.stemIds.push_back(memoStem);
     m_article.stemCounts.push_back(0);
     m_article.stemFirstWord.push_back(m_article.words.size());
+    m_article.stemFirstWordUnits.push_back(units);
     m_article.stemIsGraderTerm.push_back(m_memo.IsGraderTerm(memoStem) ? 1 : 0);
     return id;
   }

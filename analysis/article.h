@@ -45,6 +45,9 @@ struct Article {
   // By stem id: occurrences, and the word of the first occurrence.
   std::vector<int64_t> stemCounts;
   std::vector<size_t> stemFirstWord;
+  // By stem id: the length of its first occurrence, so that the entry word
+  // needs no look for its end.
+  std::vector<size_t> stemFirstWordUnits;
   // By stem id: 1 when the stem is a grader term of the run's dictionary
   // (a word that never counts), else 0.
   std::vector<uint8_t> stemIsGraderTerm;
@@ -76,7 +79,11 @@ struct Article {
   size_t StemCount() const { return stemIds.size(); }
   std::u16string_view StemText(TextTable::Id id) const { return stemTexts->Text(stemIds[id]); }
   // The word-list entry of a stem: its first word, its text and its count.
-  std::u16string_view EntryWord(TextTable::Id id) const { return Word(stemFirstWord[id]); }
+  std::u16string_view EntryWord(TextTable::Id id) const {
+    const size_t first = stemFirstWord[id];
+    if (IsSyntheticWord(first)) return u" ";
+    return std::u16string_view(text).substr(WordOffset(first), stemFirstWordUnits[id]);
+  }
 };
 
 // Splits `article.text` into sentences of words, stems every word and counts

@@ -23,9 +23,27 @@ size_t SentenceUnitsBound(const Article& article, size_t sentence) {
 }  // namespace
 
 void AppendSentenceWords(const Article& article, size_t sentence, std::u16string& out) {
+  static_assert(html::kWordSeparator == u" ");
   const SentenceSpan& span = article.sentences[sentence];
-  for (size_t w = span.firstWord; w < span.firstWord + span.wordCount; ++w) {
-    out += article.Word(w);
+  const std::u16string_view text = article.text;
+  // Words that the text already separates by a single space are copied as
+  // one piece; the piece ends where other white space (or none) follows.
+  size_t w = span.firstWord;
+  const size_t end = span.firstWord + span.wordCount;
+  while (w < end) {
+    if (article.IsSyntheticWord(w)) {
+      out += u"  ";  // the closing word and its separator
+      ++w;
+      continue;
+    }
+    const size_t start = article.WordOffset(w);
+    size_t stop = TokenEnd(text, start);
+    for (++w; w < end && !article.IsSyntheticWord(w) && stop + 1 < text.size() &&
+              text[stop] == u' ' && article.WordOffset(w) == stop + 1;
+         ++w) {
+      stop = TokenEnd(text, stop + 1);
+    }
+    out.append(text.substr(start, stop - start));
     out += html::kWordSeparator;
   }
 }
