@@ -9,7 +9,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <bit>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -103,7 +102,9 @@ class CodePointCounter {
       uint64_t block;
       std::memcpy(&block, utf8_.data() + byte_, sizeof block);
       const uint64_t continuations = block & ~(block << 1) & 0x8080808080808080u;
-      code_point_ += 8 - static_cast<size_t>(std::popcount(continuations));
+      // One bit per byte, summed into the top byte (std::popcount is a
+      // library call on the baseline x86-64 this module is built for).
+      code_point_ += 8 - static_cast<size_t>(((continuations >> 7) * 0x0101010101010101u) >> 56);
     }
     for (; byte_ < byte && byte_ < utf8_.size(); ++byte_) {
       if ((static_cast<unsigned char>(utf8_[byte_]) & 0xC0) != 0x80) ++code_point_;
