@@ -4,12 +4,6 @@
 
 namespace vellumtrace {
 
-namespace {
-// Past this many distinct tokens a memo starts afresh rather than grow
-// without end over a long series of runs: some 15 MB, which the component's
-// 32-bit processes can spare, and more than a large news corpus holds.
-}  // namespace
-
 void TokenMemo::Bind(std::shared_ptr<const CompiledDictionary> dictionary) {
   if (dictionary != m_dictionary || TokenCount() > kMostTokens || !m_stems) {
     m_dictionary = std::move(dictionary);

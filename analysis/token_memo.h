@@ -30,7 +30,10 @@ struct TokenFacts {
 // thread at a time).
 class TokenMemo {
  public:
-  // Past this many distinct tokens, the next Bind starts afresh.
+  // Past this many distinct tokens, the next Bind starts afresh rather than
+  // let the memo grow without end over a long series of runs: some 15 MB,
+  // which the component's 32-bit processes can spare, and more than a large
+  // news corpus holds.
   static constexpr size_t kMostTokens = size_t{1} << 18;
 
   // Readies the memo for a run with `dictionary`: a different dictionary,
