@@ -133,9 +133,9 @@ int RunBatchCommand(const SummarizeOptions& options, const std::string& dictiona
 
   const BatchWork work = [&](const std::filesystem::path& input, std::string* result,
                              std::string* failure) {
-    std::u16string text;
+    // Checked here for the reader's messages, decoded once by the library.
     std::string bytes;
-    const TextFileStatus read = ReadUtf8File(input.string(), maxLength, &text, failure, &bytes);
+    const TextFileStatus read = ReadUtf8File(input.string(), maxLength, nullptr, failure, &bytes);
     if (read != TextFileStatus::kRead) {
       *failure = WithoutName(std::move(*failure), input.string());
       return false;

@@ -100,10 +100,10 @@ int Summarize(const SummarizeOptions& options) {
   }
   const std::string dictionaryPath = DictionaryPath(options);
   if (IsBatchRun(options)) return RunBatchCommand(options, dictionaryPath);
-  std::u16string text;
+  // Checked here for the reader's messages, decoded once by the library.
   std::string bytes, error;
   const std::string input = options.inputs.empty() ? "-" : options.inputs.front();
-  switch (ReadUtf8File(input, DecimalValue(options.maxLength), &text, &error, &bytes)) {
+  switch (ReadUtf8File(input, DecimalValue(options.maxLength), nullptr, &error, &bytes)) {
     case TextFileStatus::kRead:
       break;
     case TextFileStatus::kTooLong:

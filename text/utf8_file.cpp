@@ -90,10 +90,15 @@ TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16st
   // The first fault wins: invalid UTF-8 before a NUL, then the NUL. Bytes
   // over the bound are not decoded at all.
   const size_t nul = bytes.find('\0');
+  size_t units = 0;
   if (nul != std::string::npos || bytes.size() <= cap) {
     const size_t end = nul == std::string::npos ? bytes.size() : nul;
+    const std::string_view checked = view.substr(0, end - skipped);
     Utf8Error where;
-    if (!DecodeUtf8(view.substr(0, end - skipped), text, &where)) {
+    const bool valid = text != nullptr ? DecodeUtf8(checked, text, &where)
+                                       : CheckUtf8(checked, &units, &where);
+    if (text != nullptr) units = text->size();
+    if (!valid) {
       *error = name + " is not valid UTF-8: invalid byte sequence at " +
                Place(LocateByte(bytes, where.byteOffset + skipped));
       return TextFileStatus::kNotText;
@@ -111,8 +116,8 @@ TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16st
              " bytes)";
     return TextFileStatus::kTooLong;
   }
-  if (maxUnits != 0 && text->size() > maxUnits) {
-    *error = "the text is " + std::to_string(text->size()) +
+  if (maxUnits != 0 && units > maxUnits) {
+    *error = "the text is " + std::to_string(units) +
              " UTF-16 code units long, over the bound of " + std::to_string(maxUnits);
     return TextFileStatus::kTooLong;
   }

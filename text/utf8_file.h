@@ -19,7 +19,8 @@ enum class TextFileStatus {
 // stops reading as soon as the bytes cannot fit in that many UTF-16 code
 // units (UTF-8 spends at most 3 bytes on one), so an endless stream is
 // refused at once. A NUL byte also ends the reading. On failure `error`
-// names the file and the place. `bytes`, when given, receives the bytes
+// names the file and the place. `text` may be null: the bytes are then
+// checked without being decoded. `bytes`, when given, receives the bytes
 // read (a byte-order mark included).
 TextFileStatus ReadUtf8File(const std::string& path, size_t maxUnits, std::u16string* text,
                             std::string* error, std::string* bytes = nullptr);

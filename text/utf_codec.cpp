@@ -60,13 +60,29 @@ Utf8Error LocateByte(std::string_view bytes, size_t offset) {
   return where;
 }
 
-bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) {
-  // Never more code units than bytes: size once, write through a pointer.
-  ReserveLarge(*text, bytes.size());
-  text->resize(bytes.size());
+namespace {
+
+// Where decoding puts its code units: into a buffer, or only counted.
+struct UnitWriter {
+  void Put(char16_t unit) { *at++ = unit; }
+  void PutAscii8(const unsigned char* in) {
+    for (size_t k = 0; k < 8; ++k) at[k] = in[k];
+    at += 8;
+  }
+  char16_t* at;
+};
+struct UnitCounter {
+  void Put(char16_t) { ++units; }
+  void PutAscii8(const unsigned char*) { units += 8; }
+  size_t units = 0;
+};
+
+// Decodes `bytes` into `out`; on the first invalid or truncated sequence
+// returns false with `*stop` at its byte.
+template <typename Out>
+bool DecodeInto(std::string_view bytes, Out& out, size_t* stop) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t size = bytes.size();
-  char16_t* out = text->data();
   size_t i = 0;
   while (i < size) {
     // Eight ASCII bytes at a time: most text is mostly ASCII.
@@ -74,20 +90,19 @@ bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) 
       uint64_t word;
       std::memcpy(&word, in + i, sizeof word);
       if ((word & kHighBits) != 0) break;
-      for (size_t k = 0; k < 8; ++k) out[k] = in[i + k];
-      out += 8;
+      out.PutAscii8(in + i);
       i += 8;
     }
     if (i == size) break;
     const unsigned char lead = in[i];
     if (lead < 0x80) {
-      *out++ = lead;
+      out.Put(lead);
       ++i;
       continue;
     }
     // The two- and three-byte forms of the alphabets and of CJK, inline.
     if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && IsContinuation(in[i + 1])) {
-      *out++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F));
+      out.Put(static_cast<char16_t>(((lead & 0x1F) << 6) | (in[i + 1] & 0x3F)));
       i += 2;
       continue;
     }
@@ -96,7 +111,7 @@ bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) 
       const char32_t three =
           ((lead & 0x0F) << 12) | ((in[i + 1] & 0x3F) << 6) | (in[i + 2] & 0x3F);
       if (three >= 0x800 && (three < 0xD800 || three > 0xDFFF)) {
-        *out++ = static_cast<char16_t>(three);
+        out.Put(static_cast<char16_t>(three));
         i += 3;
         continue;
       }
@@ -104,21 +119,42 @@ bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) 
     char32_t c = 0;
     const size_t length = DecodeOne(in, size, i, &c);
     if (length == 0) {
-      text->resize(static_cast<size_t>(out - text->data()));
-      if (error != nullptr) *error = LocateByte(bytes, i);
+      *stop = i;
       return false;
     }
     if (c >= 0x10000) {
       c -= 0x10000;
-      *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
-      *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+      out.Put(static_cast<char16_t>(0xD800 + (c >> 10)));
+      out.Put(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
     } else {
-      *out++ = static_cast<char16_t>(c);
+      out.Put(static_cast<char16_t>(c));
     }
     i += length;
   }
-  text->resize(static_cast<size_t>(out - text->data()));
   return true;
+}
+
+}  // namespace
+
+bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error) {
+  // Never more code units than bytes: size once, write through a pointer.
+  ReserveLarge(*text, bytes.size());
+  text->resize(bytes.size());
+  UnitWriter out{text->data()};
+  size_t stop = 0;
+  const bool valid = DecodeInto(bytes, out, &stop);
+  text->resize(static_cast<size_t>(out.at - text->data()));
+  if (!valid && error != nullptr) *error = LocateByte(bytes, stop);
+  return valid;
+}
+
+bool CheckUtf8(std::string_view bytes, size_t* units, Utf8Error* error) {
+  UnitCounter out;
+  size_t stop = 0;
+  const bool valid = DecodeInto(bytes, out, &stop);
+  *units = out.units;
+  if (!valid && error != nullptr) *error = LocateByte(bytes, stop);
+  return valid;
 }
 
 bool AppendUtf8(std::string& out, std::u16string_view text, LoneSurrogate policy) {

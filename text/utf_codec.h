@@ -30,6 +30,9 @@ Utf8Error LocateByte(std::string_view bytes, size_t offset);
 // invalid or truncated sequence (overlong forms, encoded surrogates and
 // code points over U+10FFFF included); `error` may be null.
 bool DecodeUtf8(std::string_view bytes, std::u16string* text, Utf8Error* error);
+// The same check without the text: `units` receives the length in UTF-16
+// code units of what is valid (of the whole when it returns true).
+bool CheckUtf8(std::string_view bytes, size_t* units, Utf8Error* error);
 
 // Appends `text` as UTF-8. With kRefuse, returns false at the first lone
 // surrogate, leaving `out` holding the part before it.

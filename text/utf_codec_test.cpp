@@ -44,6 +44,12 @@ TEST(UtfCodecTest, DecodesStrictlyAndEncodesBack) {
     Utf8Error error;
     const bool ok = DecodeUtf8(c.bytes, &text, &error);
     EXPECT_EQ(ok, !c.error.has_value()) << c.bytes;
+    // The check without a text agrees on everything but the text.
+    size_t units = 0;
+    Utf8Error checked;
+    EXPECT_EQ(CheckUtf8(c.bytes, &units, &checked), ok) << c.bytes;
+    EXPECT_EQ(units, text.size()) << c.bytes;
+    EXPECT_EQ(checked.byteOffset, error.byteOffset) << c.bytes;
     if (ok) {
       EXPECT_EQ(text, c.text) << c.bytes;
       EXPECT_EQ(EncodeUtf8(text), c.bytes);
