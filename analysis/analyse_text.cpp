@@ -36,7 +36,7 @@ class Analyser {
       while (start < text.size() && IsSpaceChar(text[start])) ++start;
       if (start >= text.size()) break;
       const size_t stop = TokenEnd(text, start);
-      const TokenFacts& facts = m_memo.FactsOf(text.substr(start, stop - start));
+      const TokenFacts facts = m_memo.FactsOf(text.substr(start, stop - start));
       AddWord(start, stop - start, facts.stem);
       if (facts.endsSentence) CloseSentence();
       start = stop + 1;  // past the white space unit that ended the token

@@ -31,16 +31,16 @@ TokenFacts TokenMemo::FactsFromDictionary(std::u16string_view token) {
   return {stem, m_dictionary->IsSentenceBreak(token)};
 }
 
-const TokenFacts& TokenMemo::FactsOfLong(std::u16string_view token) {
+TokenFacts TokenMemo::FactsOfLong(std::u16string_view token) {
   const TextTable::Id known = m_tokens.Find(token);
   if (known != TextTable::kAbsent) return m_facts[known];
   const TokenFacts facts = FactsFromDictionary(token);
   m_tokens.Add(token);
   m_facts.push_back(facts);
-  return m_facts.back();
+  return facts;
 }
 
-const TokenFacts& TokenMemo::LearnShort(const ShortToken& key, std::u16string_view token) {
+TokenFacts TokenMemo::LearnShort(const ShortToken& key, std::u16string_view token) {
   return m_shortTokens.try_emplace(key, FactsFromDictionary(token)).first->second;
 }
 

@@ -40,7 +40,8 @@ class TokenMemo {
   // or a memo grown past its bound, starts afresh.
   void Bind(std::shared_ptr<const CompiledDictionary> dictionary);
 
-  const TokenFacts& FactsOf(std::u16string_view token) {
+  // By value: a look-up that learns may move what earlier ones returned.
+  TokenFacts FactsOf(std::u16string_view token) {
     if (token.size() > ShortToken::kMostUnits) return FactsOfLong(token);
     const ShortToken key = ShortToken::Of(token);
     const auto found = m_shortTokens.find(key);
@@ -95,8 +96,8 @@ class TokenMemo {
     }
   };
 
-  const TokenFacts& FactsOfLong(std::u16string_view token);
-  const TokenFacts& LearnShort(const ShortToken& key, std::u16string_view token);
+  TokenFacts FactsOfLong(std::u16string_view token);
+  TokenFacts LearnShort(const ShortToken& key, std::u16string_view token);
   TokenFacts FactsFromDictionary(std::u16string_view token);
   void Clear();
 
