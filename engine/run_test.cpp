@@ -78,10 +78,17 @@ TEST_F(RunTest, SecondRunIsLikeAFirstRun) {
   EXPECT_EQ(second, u"Birds sing. Birds fly high. ");
 }
 
-// Runs reuse the last run's buffers: a series through one engine, small
-// after large (whose room is let go) and after empty, gives each text what a
-// new engine gives it, down to the run's records.
+// Runs reuse the last run's buffers and the memo: a series through one
+// engine with one dictionary, small after large (whose room is let go) and
+// after empty, gives each text what a new engine gives it, down to the
+// run's records.
 TEST_F(RunTest, ASeriesOfRunsGivesWhatFreshEnginesGive) {
+  LanguageDictionary lists;
+  lists.m_linebreak = {u".", u"?"};
+  lists.m_linedontbreak = {u"Mr."};
+  lists.m_step1_post = {u",", u".", u"s"};
+  lists.m_grader_tc = {u"the", u"a"};
+  const auto dictionary = std::make_shared<const CompiledDictionary>(std::move(lists));
   std::u16string large;
   for (int i = 0; i < 40000; ++i) large += i % 7 == 0 ? u"Cats sleep. " : u"dogs bark ";
   const std::u16string series[] = {u"The cats sleep. The dogs bark, loudly. Mr. Smith waits?",
@@ -89,6 +96,7 @@ TEST_F(RunTest, ASeriesOfRunsGivesWhatFreshEnginesGive) {
                                    u"Fish swim. Birds sing. Birds fly high.", u"  \n "};
   testing::RecordingPlatform kept(Folder());
   SummarizerEngine engine(kept.Services());
+  engine.SetDictionary(dictionary);
   for (size_t i = 0; i < std::size(series); ++i) {
     const OutputStyle style = i % 2 == 0 ? OutputStyle::kHtml : OutputStyle::kPlainText;
     engine.SetOutputStyle(style);
@@ -96,6 +104,7 @@ TEST_F(RunTest, ASeriesOfRunsGivesWhatFreshEnginesGive) {
     const std::u16string result = engine.RunSummary(series[i], 40);
     testing::RecordingPlatform fresh(Folder());
     SummarizerEngine other(fresh.Services());
+    other.SetDictionary(dictionary);
     other.SetOutputStyle(style);
     ASSERT_EQ(other.RunSummary(series[i], 40), result) << i;
     EXPECT_TRUE(std::equal(kept.debug.fragments.begin() + static_cast<std::ptrdiff_t>(before),
