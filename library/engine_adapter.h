@@ -83,6 +83,7 @@ class Runner {
  private:
   struct Engine;
   std::unique_ptr<Engine> m_engine;
+  std::vector<std::u16string_view> m_stemScratch;  // kept between runs
 };
 
 }  // namespace adapter
