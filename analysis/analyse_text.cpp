@@ -43,16 +43,18 @@ class Analyser {
     }
     // Every split ends with a single-space word; later stages count it.
     AddWord(text.size(), 1, m_memo.ClosingWordFacts().stem);
-    // A sentence's words are counted when it closes, not word by word.
-    m_article.sentences.back().wordCount =
-        m_article.words.size() - m_article.sentences.back().firstWord;
+    CountLastSentence();
     m_article.stemTexts = m_memo.Stems();
   }
 
  private:
-  void CloseSentence() {
+  // A sentence's words are counted when it closes, not word by word.
+  void CountLastSentence() {
     SentenceSpan& last = m_article.sentences.back();
     last.wordCount = m_article.words.size() - last.firstWord;
+  }
+  void CloseSentence() {
+    CountLastSentence();
     m_article.sentences.push_back({m_article.words.size(), 0});
   }
 
