@@ -65,6 +65,10 @@ class TokenMemo {
   std::vector<TextTable::Id>& RunStemIds() { return m_runStemIds; }
   // Distinct tokens learnt since the memo last started afresh.
   size_t TokenCount() const { return m_facts.size() + m_shortTokens.size(); }
+  // The dictionary of what the memo holds (null before the first Bind).
+  const std::shared_ptr<const CompiledDictionary>& BoundDictionary() const {
+    return m_dictionary;
+  }
 
  private:
   // Most tokens are short: packed into integers, such a token is its own

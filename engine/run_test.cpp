@@ -81,27 +81,46 @@ TEST_F(RunTest, SecondRunIsLikeAFirstRun) {
 // Runs reuse the last run's buffers and the memo: a series through one
 // engine with one dictionary, small after large (whose room is let go) and
 // after empty, gives each text what a new engine gives it, down to the
-// run's records.
+// run's records. Midway the memo moves to a new engine, and later one
+// learnt with another dictionary is handed in.
 TEST_F(RunTest, ASeriesOfRunsGivesWhatFreshEnginesGive) {
   LanguageDictionary lists;
   lists.m_linebreak = {u".", u"?"};
   lists.m_linedontbreak = {u"Mr."};
   lists.m_step1_post = {u",", u".", u"s"};
   lists.m_grader_tc = {u"the", u"a"};
+  LanguageDictionary otherLists = lists;
+  otherLists.m_step1_post = {u"g", u"h"};
+  otherLists.m_linebreak = {u"p."};
   const auto dictionary = std::make_shared<const CompiledDictionary>(std::move(lists));
+  const auto otherDictionary = std::make_shared<const CompiledDictionary>(std::move(otherLists));
   std::u16string large;
   for (int i = 0; i < 40000; ++i) large += i % 7 == 0 ? u"Cats sleep. " : u"dogs bark ";
   const std::u16string series[] = {u"The cats sleep. The dogs bark, loudly. Mr. Smith waits?",
                                    large, u"Birds sing. Birds fly high. Fish swim.", u"",
-                                   u"Fish swim. Birds sing. Birds fly high.", u"  \n "};
+                                   u"Fish swim. Birds sing. Birds fly high.", u"  \n ",
+                                   u"The cats sleep. Birds sing, high. Dogs bark."};
   testing::RecordingPlatform kept(Folder());
-  SummarizerEngine engine(kept.Services());
-  engine.SetDictionary(dictionary);
+  auto engine = std::make_unique<SummarizerEngine>(kept.Services());
+  engine->SetDictionary(dictionary);
   for (size_t i = 0; i < std::size(series); ++i) {
+    if (i == 2 || i == 5) {
+      auto next = std::make_unique<SummarizerEngine>(kept.Services());
+      next->SetDictionary(dictionary);
+      if (i == 2) {
+        next->AdoptTokenMemo(engine->TakeTokenMemo());
+      } else {
+        SummarizerEngine other(kept.Services());
+        other.SetDictionary(otherDictionary);
+        other.RunSummary(series[0] + series[6], 40);
+        next->AdoptTokenMemo(other.TakeTokenMemo());
+      }
+      engine = std::move(next);
+    }
     const OutputStyle style = i % 2 == 0 ? OutputStyle::kHtml : OutputStyle::kPlainText;
-    engine.SetOutputStyle(style);
+    engine->SetOutputStyle(style);
     const size_t before = kept.debug.fragments.size();
-    const std::u16string result = engine.RunSummary(series[i], 40);
+    const std::u16string result = engine->RunSummary(series[i], 40);
     testing::RecordingPlatform fresh(Folder());
     SummarizerEngine other(fresh.Services());
     other.SetDictionary(dictionary);
@@ -110,7 +129,7 @@ TEST_F(RunTest, ASeriesOfRunsGivesWhatFreshEnginesGive) {
     EXPECT_TRUE(std::equal(kept.debug.fragments.begin() + static_cast<std::ptrdiff_t>(before),
                            kept.debug.fragments.end(), fresh.debug.fragments.begin(),
                            fresh.debug.fragments.end())) << i;
-    const SummaryRun& a = engine.LastRun();
+    const SummaryRun& a = engine->LastRun();
     const SummaryRun& b = other.LastRun();
     EXPECT_EQ(a.article.words.size(), b.article.words.size()) << i;
     EXPECT_EQ(a.article.stemCounts, b.article.stemCounts) << i;
@@ -118,6 +137,10 @@ TEST_F(RunTest, ASeriesOfRunsGivesWhatFreshEnginesGive) {
     EXPECT_EQ(a.grading.importantWords, b.grading.importantWords) << i;
     EXPECT_EQ(a.grading.grades, b.grading.grades) << i;
     EXPECT_EQ(a.selection, b.selection) << i;
+    // The memo went along: it holds the earlier texts' tokens too.
+    if (i == 2) {
+      EXPECT_GT(engine->Memo().TokenCount(), 10u);
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "analysis/token_memo.h"
 #include "dictionary/compiled_dictionary.h"
@@ -63,6 +64,14 @@ class SummarizerEngine {
 
   // The last run (an empty one before the first).
   const SummaryRun& LastRun() const { return *m_run; }
+
+  // What the engine has learnt of the tokens, handed to another engine
+  // (this one starts afresh), and taken from one. Either way no result
+  // changes: a memo bound to another dictionary starts afresh at the next
+  // run.
+  TokenMemo TakeTokenMemo() { return std::exchange(m_tokenMemo, TokenMemo()); }
+  void AdoptTokenMemo(TokenMemo memo) { m_tokenMemo = std::move(memo); }
+  const TokenMemo& Memo() const { return m_tokenMemo; }
 
  private:
   void StartRun(std::u16string text);

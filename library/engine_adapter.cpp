@@ -17,6 +17,7 @@
 #include "engine/engine_services.h"
 #include "engine/summarizer_engine.h"
 #include "grading/rank_weight.h"
+#include "library/memo_shelf.h"
 #include "platform/linux/libxml2_reader.h"
 #include "text/utf_codec.h"
 
@@ -145,7 +146,14 @@ struct Runner::Engine {
 };
 
 Runner::Runner() : m_engine(std::make_unique<Engine>()) {}
-Runner::~Runner() = default;
+
+Runner::~Runner() {
+  try {
+    MemoShelf::Process().Put(m_engine->engine.TakeTokenMemo());
+  } catch (...) {
+    // Out of memory: the memo is only lost, never wrong.
+  }
+}
 
 Status Runner::Run(const DictionaryImpl& dictionary, std::u16string text,
                    const Options& options, RunResult* result) {
@@ -157,6 +165,11 @@ Status Runner::Run(const DictionaryImpl& dictionary, std::u16string text,
     ~Unbind() { debug.SetOptions(nullptr); }
   } unbind{debug};
   debug.SetOptions(&options);
+  if (engine.Memo().BoundDictionary() != dictionary.compiled) {
+    MemoShelf& shelf = MemoShelf::Process();
+    shelf.Put(engine.TakeTokenMemo());
+    engine.AdoptTokenMemo(shelf.Take(dictionary.compiled.get()));
+  }
   engine.SetDictionary(dictionary.compiled);
   engine.SetOutputStyle(options.format == Format::kHtml ? OutputStyle::kHtml
                                                         : OutputStyle::kPlainText);

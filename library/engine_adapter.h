@@ -68,7 +68,10 @@ Result<std::shared_ptr<const DictionaryImpl>> LoadDictionary(const std::string& 
 std::shared_ptr<const DictionaryImpl> MissingDictionary(const std::string& path);
 
 // One engine, kept across runs so that its memo of what the dictionary
-// makes of each token serves every later run. One thread at a time.
+// makes of each token serves every later run. Its memo comes from, and goes
+// back to, the process's MemoShelf: when the Runner goes or changes
+// dictionary, the next Runner of that dictionary starts where it stopped.
+// One thread at a time.
 class Runner {
  public:
   Runner();

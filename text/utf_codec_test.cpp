@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vellumtrace {
 namespace {
@@ -17,7 +18,7 @@ TEST(UtfCodecTest, DecodesStrictlyAndEncodesBack) {
     std::optional<Utf8Error> error;
   };
   const std::string longAscii(37, 'a');  // crosses the eight-byte fast path
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"", u"", {}},
       {longAscii + "\xC3\xA9" + longAscii, std::u16string(37, u'a') + u"\u00E9" +
                                                std::u16string(37, u'a'), {}},
@@ -39,6 +40,18 @@ TEST(UtfCodecTest, DecodesStrictlyAndEncodesBack) {
       {"\xF5\x80\x80\x80", {}, Utf8Error{0, 1, 1}},
       {"\xFF", {}, Utf8Error{0, 1, 1}},
   };
+  // A character, or a bad byte, at every place of the sixteen- and
+  // eight-byte blocks, with ASCII before and after.
+  for (size_t at = 0; at < 34; ++at) {
+    const std::string before(at, 'a');
+    const std::string after(20, 'b');
+    const std::u16string textBefore(at, u'a');
+    const std::u16string textAfter(20, u'b');
+    cases.push_back({before + "\xE2\x82\xAC" + after, textBefore + u"\u20AC" + textAfter, {}});
+    cases.push_back({before + "\xC3\xA9\xC3\xA9" + after + before,
+                     textBefore + u"\u00E9\u00E9" + textAfter + textBefore, {}});
+    cases.push_back({before + "\x80" + after, {}, Utf8Error{at, 1, at + 1}});
+  }
   for (const Case& c : cases) {
     std::u16string text = u"old";
     Utf8Error error;

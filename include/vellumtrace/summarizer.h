@@ -17,7 +17,11 @@ namespace vellumtrace {
 
 /// Summarises texts with one dictionary. Between calls it remembers what
 /// the dictionary makes of each word it has seen, so the second and later
-/// texts cost less; results are exactly those of a fresh summarizer.
+/// texts cost less; results are exactly those of a fresh summarizer. What
+/// it learnt outlives it: the next Summarizer made with the same loaded
+/// dictionary (in any thread) starts with it. The process keeps that for
+/// at most four dictionaries, some megabytes each, and lets it go with the
+/// dictionary.
 ///
 /// Threads: a Summarizer serves one thread at a time (keep one per
 /// thread); it may move to another thread between calls. Summarizers on
