@@ -1,5 +1,6 @@
 import ast
 import inspect
+import json
 import math
 import multiprocessing
 import os
@@ -19,16 +20,24 @@ UNICODE = "Äpfel sind rot. Birnen sind gelb. Äpfel sind süß und Äpfel sind 
     ("bees.txt", {"percent": 20}), ("bees.txt", {"percent": 60, "format": "html"}),
     ("lighthouse.txt", {"percent": 35}), ("lighthouse.txt", {"percent": 0, "format": "html"}),
     ("lighthouse.txt", {"percent": 100, "format": "json"}), ("bees.txt", {}),
+    (None, {"percent": 50}),
 ])
-def test_every_face_equals_the_command(source_dir, command, sample, args):
-    path = source_dir / "samples" / sample
+def test_every_face_equals_the_command(source_dir, command, tmp_path, sample, args):
+    path = source_dir / "samples" / sample if sample else tmp_path / "unicode.txt"
+    if not sample:
+        path.write_text(UNICODE + " Größere Äpfel fallen weit.", "utf-8")
     expected = command(path, *[f"--{k.replace('_', '-')}={v}" for k, v in args.items()])
+    facts = json.loads(command(path, "--format=json"))
+    keywords = [(k["word"], k["stem"], k["count"]) for k in facts["keywords"]]
     text = path.read_text("utf-8")
     keep = vellumtrace.Summarizer("en", **args)
     for run in (lambda t: vellumtrace.summarize(t, **args), keep, keep.summarize,
                 lambda t: vellumtrace.summarize(t, "en", **args)):
         for given in (text, text.encode("utf-8")):
-            assert run(given).text == expected, (run, type(given))
+            summary = run(given)
+            assert summary.text == expected, (run, type(given))
+            assert [(k.word, k.stem, k.count) for k in summary.keywords] == keywords
+            assert summary.title == facts["title"]
 
 
 @pytest.mark.parametrize("text", [
