@@ -28,6 +28,11 @@ class DictionaryCache {
              std::shared_ptr<const CompiledDictionary> dictionary);
   void Clear();
 
+  // Taken across fork() by the platform's fork handling: a child must not
+  // inherit the lock held by a thread that it does not have.
+  void LockForFork() { m_lock.lock(); }
+  void UnlockAfterFork() { m_lock.unlock(); }
+
  private:
   struct Entry {
     FileIdentity identity;

@@ -17,6 +17,7 @@
 #include "engine/engine_services.h"
 #include "engine/summarizer_engine.h"
 #include "grading/rank_weight.h"
+#include "library/fork_guard.h"
 #include "library/memo_shelf.h"
 #include "platform/linux/libxml2_reader.h"
 #include "text/utf_codec.h"
@@ -105,6 +106,7 @@ class NoAlert final : public Alert {
 }  // namespace
 
 Result<std::shared_ptr<const DictionaryImpl>> LoadDictionary(const std::string& path) {
+  GuardForks();
   auto impl = std::make_shared<DictionaryImpl>();
   impl->path = path;
   std::u16string enginePath;
@@ -145,7 +147,7 @@ struct Runner::Engine {
   SummarizerEngine engine;
 };
 
-Runner::Runner() : m_engine(std::make_unique<Engine>()) {}
+Runner::Runner() : m_engine(std::make_unique<Engine>()) { GuardForks(); }
 
 Runner::~Runner() {
   try {

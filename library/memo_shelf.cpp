@@ -1,27 +1,11 @@
 #include "library/memo_shelf.h"
 
-#include <pthread.h>
-
 #include <utility>
 
 namespace vellumtrace::adapter {
 
-namespace {
-
-MemoShelf* g_shelf = nullptr;
-
-}  // namespace
-
 MemoShelf& MemoShelf::Process() {
-  static MemoShelf* const shelf = [] {
-    g_shelf = new MemoShelf();
-    // A child forked (Python's multiprocessing) while another thread held
-    // the lock would wait on it for ever: fork() waits for the lock, and
-    // both sides let it go.
-    ::pthread_atfork([] { g_shelf->m_mutex.lock(); }, [] { g_shelf->m_mutex.unlock(); },
-                     [] { g_shelf->m_mutex.unlock(); });
-    return g_shelf;
-  }();
+  static MemoShelf* const shelf = new MemoShelf();
   return *shelf;
 }
 

@@ -31,6 +31,10 @@ class MemoShelf {
   void Put(TokenMemo memo);
   size_t Size();
 
+  // Taken across fork() (see GuardForks).
+  void LockForFork() { m_mutex.lock(); }
+  void UnlockAfterFork() { m_mutex.unlock(); }
+
  private:
   std::mutex m_mutex;
   std::vector<TokenMemo> m_memos;  // oldest first

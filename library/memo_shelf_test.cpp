@@ -4,14 +4,8 @@
 #include "library/memo_shelf.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <memory>
-#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,48 +62,6 @@ TEST(MemoShelf, KeepsTheLargestMemoOfEachDictionaryOnce) {
   passing.reset();
   shelf.Put(Learnt(held[0], 1));
   EXPECT_EQ(shelf.Size(), 1u);
-}
-
-// A process forked while another thread is inside the shelf (Python's
-// multiprocessing forks) gets a shelf it can use, not a lock held for ever.
-TEST(MemoShelf, AForkedChildCanUseTheShelf) {
-  const auto dictionary = std::make_shared<const CompiledDictionary>();
-  MemoShelf& shelf = MemoShelf::Process();
-  std::atomic<bool> stop{false};
-  std::thread busy([&] {
-    TokenMemo memo = Learnt(dictionary, 1);
-    while (!stop) {
-      shelf.Put(std::move(memo));
-      memo = shelf.Take(dictionary.get());
-    }
-  });
-  struct Join {
-    std::atomic<bool>& stop;
-    std::thread& thread;
-    ~Join() {
-      stop = true;
-      thread.join();
-    }
-  } join{stop, busy};
-  for (int i = 0; i < 100; ++i) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      MemoShelf::Process().Put(MemoShelf::Process().Take(dictionary.get()));
-      ::_exit(0);
-    }
-    int status = 0;
-    bool ended = false;
-    for (int wait = 0; wait < 5000 && !ended; ++wait) {  // up to 5 s
-      ended = ::waitpid(child, &status, WNOHANG) == child;
-      if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!ended) {
-      ::kill(child, SIGKILL);
-      ::waitpid(child, &status, 0);
-    }
-    ASSERT_TRUE(ended) << "fork " << i << ": the child hung on the shelf's lock";
-  }
 }
 
 }  // namespace
