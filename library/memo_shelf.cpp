@@ -22,16 +22,14 @@ TokenMemo MemoShelf::Take(const CompiledDictionary* dictionary) {
 
 void MemoShelf::Put(TokenMemo memo) {
   if (!memo.BoundDictionary() || memo.TokenCount() == 0) return;
-  // What leaves the shelf is freed after the lock: a memo is megabytes.
+  // What leaves the shelf is freed after the lock (as `memo` is, when not
+  // kept): a memo is megabytes.
   std::vector<TokenMemo> dropped;
   std::lock_guard<std::mutex> lock(m_mutex);
   for (auto it = m_memos.begin(); it != m_memos.end();) {
     const bool orphan = it->BoundDictionary().use_count() == 1;
     const bool same = it->BoundDictionary() == memo.BoundDictionary();
-    if (same && it->TokenCount() >= memo.TokenCount()) {
-      dropped.push_back(std::move(memo));
-      return;
-    }
+    if (same && it->TokenCount() >= memo.TokenCount()) return;
     if (orphan || same) {
       dropped.push_back(std::move(*it));
       it = m_memos.erase(it);
