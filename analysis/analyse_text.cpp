@@ -37,12 +37,12 @@ class Analyser {
       if (start >= text.size()) break;
       const size_t stop = TokenEnd(text, start);
       const TokenFacts facts = m_memo.FactsOf(text.substr(start, stop - start));
-      AddWord(start, stop - start, facts.stem);
+      AddWord(start, stop - start, facts);
       if (facts.endsSentence) CloseSentence();
       start = stop + 1;  // past the white space unit that ended the token
     }
     // Every split ends with a single-space word; later stages count it.
-    AddWord(text.size(), 1, m_memo.ClosingWordFacts().stem);
+    AddWord(text.size(), 1, m_memo.ClosingWordFacts());
     CountLastSentence();
     m_article.stemTexts = m_memo.Stems();
   }
@@ -59,22 +59,24 @@ class Analyser {
   }
 
   // Counts a word under the run's id of its stem.
-  void AddWord(size_t offset, size_t units, TextTable::Id memoStem) {
-    TextTable::Id id = m_runStemIds[memoStem];
-    if (id == TextTable::kAbsent) [[unlikely]] id = NewStem(memoStem, units);
+  void AddWord(size_t offset, size_t units, const TokenFacts& facts) {
+    TextTable::Id id = m_runStemIds[facts.stem];
+    if (id == TextTable::kAbsent) [[unlikely]] id = NewStem(facts, units);
     m_article.AddWord(offset, id);
     ++m_article.stemCounts[id];
   }
 
   // A stem new to the run takes the next id, so run ids follow first
   // occurrence.
-  [[gnu::noinline]] TextTable::Id NewStem(TextTable::Id memoStem, size_t units) {
+  [[gnu::noinline]] TextTable::Id NewStem(const TokenFacts& facts, size_t units) {
+    const TextTable::Id memoStem = facts.stem;
     const auto id = static_cast<TextTable::Id>(m_article.stemIds.size());
     m_runStemIds[memoStem] = id;
     m_article.stemIds.push_back(memoStem);
     m_article.stemCounts.push_back(0);
     m_article.stemFirstWord.push_back(m_article.words.size());
     m_article.stemFirstWordUnits.push_back(units);
+    m_article.stemInFirstWord.push_back(facts.InToken());
     m_article.stemIsGraderTerm.push_back(m_memo.IsGraderTerm(memoStem) ? 1 : 0);
     return id;
   }

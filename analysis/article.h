@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/stem_in_token.h"
 #include "analysis/text_table.h"
 #include "analysis/tokenizer.h"
 
@@ -48,6 +49,8 @@ struct Article {
   // By stem id: the length of its first occurrence, so that the entry word
   // needs no look for its end.
   std::vector<size_t> stemFirstWordUnits;
+  // By stem id: where the stem lies in its first occurrence, if it does.
+  std::vector<StemInToken> stemInFirstWord;
   // By stem id: 1 when the stem is a grader term of the run's dictionary
   // (a word that never counts), else 0.
   std::vector<uint8_t> stemIsGraderTerm;
@@ -77,7 +80,13 @@ struct Article {
     return std::u16string_view(text).substr(start, TokenEnd(text, start) - start);
   }
   size_t StemCount() const { return stemIds.size(); }
-  std::u16string_view StemText(TextTable::Id id) const { return stemTexts->Text(stemIds[id]); }
+  // Read from the text when the stem lies in its first occurrence: the
+  // text is at hand, the memo's table often far from the caches.
+  std::u16string_view StemText(TextTable::Id id) const {
+    const StemInToken place = stemInFirstWord[id];
+    if (place.Found()) return EntryWord(id).substr(place.start, place.units);
+    return stemTexts->Text(stemIds[id]);
+  }
   // The word-list entry of a stem: its first word, its text and its count.
   std::u16string_view EntryWord(TextTable::Id id) const {
     const size_t first = stemFirstWord[id];

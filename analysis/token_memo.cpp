@@ -28,7 +28,8 @@ TokenFacts TokenMemo::FactsFromDictionary(std::u16string_view token) {
     m_runStemIds.push_back(TextTable::kAbsent);
     m_stemIsGraderTerm.push_back(m_dictionary->IsGraderTerm(m_scratch) ? 1 : 0);
   }
-  return {stem, m_dictionary->IsSentenceBreak(token)};
+  const StemInToken place = StemInToken::Of(m_scratch, token);
+  return {stem, place.units, place.start, m_dictionary->IsSentenceBreak(token)};
 }
 
 TokenFacts TokenMemo::FactsOfLong(std::u16string_view token) {

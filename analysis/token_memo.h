@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/stem_in_token.h"
 #include "analysis/text_table.h"
 #include "base/hash_table.h"
 #include "dictionary/compiled_dictionary.h"
@@ -20,8 +21,15 @@ namespace vellumtrace {
 // ends a sentence.
 struct TokenFacts {
   TextTable::Id stem = 0;  // in TokenMemo::Stems()
+  // The stem's StemInToken, in fields of their own to keep the facts, read
+  // for every token, in eight bytes.
+  uint16_t stemUnits = StemInToken::kNowhere;
+  uint8_t stemStart = 0;
   bool endsSentence = false;
+
+  StemInToken InToken() const { return {stemStart, stemUnits}; }
 };
+static_assert(sizeof(TokenFacts) == 8);
 
 // What one dictionary makes of each distinct token, kept from run to run:
 // both are pure functions of the token and the dictionary, and texts of

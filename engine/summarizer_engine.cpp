@@ -44,6 +44,7 @@ void SummaryRun::Clear() {
   KeepRoom(article.stemCounts, next.article.stemCounts);
   KeepRoom(article.stemFirstWord, next.article.stemFirstWord);
   KeepRoom(article.stemFirstWordUnits, next.article.stemFirstWordUnits);
+  KeepRoom(article.stemInFirstWord, next.article.stemInFirstWord);
   KeepRoom(article.stemIsGraderTerm, next.article.stemIsGraderTerm);
   KeepRoom(grading.importantWords, next.grading.importantWords);
   KeepRoom(grading.grades, next.grading.grades);

@@ -20,6 +20,7 @@
 #include "library/fork_guard.h"
 #include "library/memo_shelf.h"
 #include "platform/linux/libxml2_reader.h"
+#include "text/ascii_narrow.h"
 #include "text/utf_codec.h"
 
 namespace vellumtrace::adapter {
@@ -59,25 +60,64 @@ class SilentDiagnostic final : public Diagnostic {
   void WriteReaderFailure() override {}
 };
 
-// A run has a keyword for most distinct words: a short ASCII one is
-// narrowed on the stack and copied in once (no allocation, no fill), the
-// rest go through the codec. The loops
-// have no early exit, so that the compiler does them several units at a
-// time.
+// A short ASCII text is narrowed on the stack and copied in once (no
+// allocation, no fill); any other goes through the codec.
 inline void AssignUtf8(std::string& out, std::u16string_view text) {
-  char narrow[64];
-  if (text.size() <= sizeof narrow) {
-    char16_t any = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-      any |= text[i];
-      narrow[i] = static_cast<char>(text[i]);
-    }
-    if (any < 0x80) {
-      out.assign(narrow, text.size());
-      return;
+  char narrow[kNarrowMostUnits];
+  if (NarrowAscii(text, narrow)) {
+    out.assign(narrow, text.size());
+  } else {
+    out = EncodeUtf8(text);
+  }
+}
+
+// The important words as the library's keywords, the synthetic closing
+// word left out; `stems` is scratch.
+void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& importantWords,
+                  std::vector<std::u16string_view>& stems, RunResult* result) {
+  result->keywords.clear();
+  result->keywords.reserve(importantWords.size());
+  result->titleWordCount = 0;
+  // Most stems lie in their first word, and their text is read from there
+  // with the word's. The others lie scattered in the memo: looked up first
+  // in a loop of independent loads, so that their cache misses overlap,
+  // rather than one at a time between the strings' work.
+  stems.clear();
+  for (const TextTable::Id id : importantWords) {
+    if (article.stemInFirstWord[id].Found()) {
+      stems.emplace_back();
+    } else {
+      stems.push_back(article.StemText(id));
+      __builtin_prefetch(stems.back().data());
     }
   }
-  out = EncodeUtf8(text);
+  // A word with sixteen units of the text from its start is narrowed at
+  // one go.
+  char narrow[kNarrowMostUnits];
+  for (size_t rank = 0; rank < importantWords.size(); ++rank) {
+    const TextTable::Id id = importantWords[rank];
+    if (article.IsSyntheticWord(article.stemFirstWord[id])) continue;
+    Keyword& keyword = result->keywords.emplace_back();
+    const std::u16string_view word = article.EntryWord(id);
+    const StemInToken place = article.stemInFirstWord[id];
+    const auto at = static_cast<size_t>(word.data() - article.text.data());
+    const bool ascii = word.size() <= 16 && at + 16 <= article.text.size()
+                           ? NarrowAscii16(word, narrow)
+                           : NarrowAscii(word, narrow);
+    if (ascii) {
+      keyword.word.assign(narrow, word.size());
+      if (place.Found()) {
+        keyword.stem.assign(narrow + place.start, place.units);
+      } else {
+        AssignUtf8(keyword.stem, stems[rank]);
+      }
+    } else {
+      keyword.word = EncodeUtf8(word);
+      AssignUtf8(keyword.stem, place.Found() ? article.StemText(id) : stems[rank]);
+    }
+    keyword.count = article.stemCounts[id];
+    if (rank < kTitleWords) ++result->titleWordCount;
+  }
 }
 
 bool IsReadableFile(const std::string& path) {
@@ -196,27 +236,7 @@ Status Runner::Run(const DictionaryImpl& dictionary, std::u16string text,
     }
     result->sentences.push_back(sentence);
   }
-  result->keywords.clear();
-  result->keywords.reserve(run.grading.importantWords.size());
-  result->titleWordCount = 0;
-  // The stems' texts lie scattered in the memo: looked up first in a loop
-  // of independent loads, so that their cache misses overlap, rather than
-  // one at a time between the strings' work.
-  std::vector<std::u16string_view>& stems = m_stemScratch;
-  stems.clear();
-  for (const TextTable::Id id : run.grading.importantWords) {
-    stems.push_back(article.StemText(id));
-    __builtin_prefetch(stems.back().data());
-  }
-  for (size_t rank = 0; rank < run.grading.importantWords.size(); ++rank) {
-    const TextTable::Id id = run.grading.importantWords[rank];
-    if (article.IsSyntheticWord(article.stemFirstWord[id])) continue;
-    Keyword& keyword = result->keywords.emplace_back();
-    AssignUtf8(keyword.word, article.EntryWord(id));
-    AssignUtf8(keyword.stem, stems[rank]);
-    keyword.count = article.stemCounts[id];
-    if (rank < kTitleWords) ++result->titleWordCount;
-  }
+  TakeKeywords(article, run.grading.importantWords, m_stemScratch, result);
   return Status();
 }
 

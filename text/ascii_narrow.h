@@ -1,0 +1,53 @@
+#ifndef VELLUMTRACE_TEXT_ASCII_NARROW_H_
+#define VELLUMTRACE_TEXT_ASCII_NARROW_H_
+
+// ASCII UTF-16 to bytes, for the many short words a run hands out as UTF-8
+// (their UTF-8 is their narrowed units): no codec call and no length to
+// find, and, where sixteen units are readable, no loop either.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vellumtrace {
+
+// Narrows `text` (at most `kMostUnits`) into `out`; false, with `out`
+// unspecified, when a unit is not ASCII or the text is longer. The loop
+// has no early exit, so that the compiler does it several units at a time.
+inline constexpr size_t kNarrowMostUnits = 64;
+inline bool NarrowAscii(std::u16string_view text, char* out) {
+  if (text.size() > kNarrowMostUnits) return false;
+  char16_t any = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    any |= text[i];
+    out[i] = static_cast<char>(text[i]);
+  }
+  return any < 0x80;
+}
+
+// The same for a text of at most sixteen units with sixteen readable from
+// its start (it lies within a longer text), into sixteen bytes of `out`.
+inline bool NarrowAscii16(std::u16string_view text, char* out) {
+#if defined(__SSE2__)
+  const auto* at = reinterpret_cast<const __m128i*>(text.data());
+  const __m128i low = _mm_loadu_si128(at);
+  const __m128i high = _mm_loadu_si128(at + 1);
+  // A unit's byte of `over` is zero exactly when the unit is below 0x80.
+  const __m128i over = _mm_packus_epi16(_mm_srli_epi16(low, 7), _mm_srli_epi16(high, 7));
+  const auto ascii =
+      static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())));
+  const uint32_t wanted = (uint32_t{1} << text.size()) - 1;
+  if ((ascii & wanted) != wanted) return false;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(low, high));
+  return true;
+#else
+  return NarrowAscii(text, out);
+#endif
+}
+
+}  // namespace vellumtrace
+
+#endif  // VELLUMTRACE_TEXT_ASCII_NARROW_H_
