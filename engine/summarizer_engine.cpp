@@ -70,7 +70,6 @@ void SummarizerEngine::SetDictionary(std::shared_ptr<const CompiledDictionary> d
 }
 
 void SummarizerEngine::StartRun(std::u16string text) {
-  text.resize(TextUpToNul(text).size());
   // The dictionary comes first, with its alert, before any state of the run
   // changes: the alert's message box lets the host dispatch other calls
   // meanwhile, and those must find the engine whole.
@@ -103,6 +102,7 @@ void SummarizerEngine::StartRun(std::u16string text) {
 }
 
 const SummaryRun& SummarizerEngine::Analyse(std::u16string text) {
+  text.resize(TextUpToNul(text).size());
   StartRun(std::move(text));
   return *m_run;
 }
@@ -112,6 +112,15 @@ std::u16string SummarizerEngine::RunSummary(std::u16string text, int32_t percent
 }
 
 std::u16string SummarizerEngine::RunSummary(std::u16string text, const SelectionRule& rule) {
+  text.resize(TextUpToNul(text).size());
+  return RunOver(std::move(text), rule);
+}
+
+std::u16string SummarizerEngine::RunSummary(TextWithoutNul text, const SelectionRule& rule) {
+  return RunOver(std::move(text.text), rule);
+}
+
+std::u16string SummarizerEngine::RunOver(std::u16string text, const SelectionRule& rule) {
   StartRun(std::move(text));
   SummaryRun& run = *m_run;
   Debug().BeginRun();

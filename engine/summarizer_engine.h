@@ -57,6 +57,12 @@ class SummarizerEngine {
   std::u16string RunSummary(std::u16string text, int32_t percent);
   // The same, with the sentences chosen by `rule`.
   std::u16string RunSummary(std::u16string text, const SelectionRule& rule);
+  // A text its caller has already found to hold no NUL (the library refuses
+  // one): the run does not look for one again.
+  struct TextWithoutNul {
+    std::u16string text;
+  };
+  std::u16string RunSummary(TextWithoutNul text, const SelectionRule& rule);
   // The first half of a run: the dictionary (with its alert) and the
   // analysis, without dumps, selection or rendering; for callers that
   // select in several ways (SelectByPercentage) on one analysis.
@@ -75,6 +81,7 @@ class SummarizerEngine {
 
  private:
   void StartRun(std::u16string text);
+  std::u16string RunOver(std::u16string text, const SelectionRule& rule);
   DebugOutput& Debug() const { return *m_services.debugOutput; }
 
   EngineServices m_services;

@@ -215,8 +215,8 @@ Status Runner::Run(const DictionaryImpl& dictionary, std::u16string text,
   engine.SetDictionary(dictionary.compiled);
   engine.SetOutputStyle(options.format == Format::kHtml ? OutputStyle::kHtml
                                                         : OutputStyle::kPlainText);
-  result->output = engine.RunSummary(std::move(text), SelectionRule{options.percent,
-                                                                    options.sentences});
+  result->output = engine.RunSummary(SummarizerEngine::TextWithoutNul{std::move(text)},
+                                     SelectionRule{options.percent, options.sentences});
   if (debug.IsEnabled()) debug.Flush(true);
 
   const SummaryRun& run = engine.LastRun();

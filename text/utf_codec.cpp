@@ -188,16 +188,33 @@ bool CheckUtf8(std::string_view bytes, size_t* units, Utf8Error* error) {
 
 bool AppendUtf8(std::string& out, std::u16string_view text, LoneSurrogate policy) {
   for (size_t i = 0; i < text.size(); ++i) {
-    // A run of ASCII, most of most texts, in one step.
+    // A run of ASCII, most of most texts, in one step (found and narrowed
+    // eight units at a time where SSE2 is).
     size_t run = i;
+#if defined(__SSE2__)
+    // Adding 0x7F80 with saturation sets a unit's top bit exactly when the
+    // unit is 0x80 or more.
+    const __m128i lift = _mm_set1_epi16(0x7F80);
+    while (run + 8 <= text.size() &&
+           (_mm_movemask_epi8(_mm_adds_epu16(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + run)), lift)) &
+            0xAAAA) == 0) {
+      run += 8;
+    }
+#endif
     while (run < text.size() && text[run] < 0x80) ++run;
     if (run > i) {
       const size_t at = out.size();
       out.resize(at + (run - i));
-      std::copy(text.begin() + static_cast<std::ptrdiff_t>(i),
-                text.begin() + static_cast<std::ptrdiff_t>(run), out.begin() + static_cast<std::ptrdiff_t>(at));
+      char* to = out.data() + at;
+#if defined(__SSE2__)
+      for (; i + 8 <= run; i += 8, to += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(units, units));
+      }
+#endif
+      for (; i < run; ++i) *to++ = static_cast<char>(text[i]);
       if (run == text.size()) break;
-      i = run;
     }
     char32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDFFF) {
