@@ -68,7 +68,7 @@ class Analyser {
 
   // A stem new to the run takes the next id, so run ids follow first
   // occurrence.
-  [[gnu::noinline]] TextTable::Id NewStem(const TokenFacts& facts, size_t units) {
+  [[gnu::noinline]] TextTable::Id NewStem(TokenFacts facts, size_t units) {
     const TextTable::Id memoStem = facts.stem;
     const auto id = static_cast<TextTable::Id>(m_article.stemIds.size());
     m_runStemIds[memoStem] = id;

@@ -50,6 +50,7 @@ struct Article {
   // needs no look for its end.
   std::vector<size_t> stemFirstWordUnits;
   // By stem id: where the stem lies in its first occurrence, if it does.
+  // StemText reads the verbatim ones from the text.
   std::vector<StemInToken> stemInFirstWord;
   // By stem id: 1 when the stem is a grader term of the run's dictionary
   // (a word that never counts), else 0.
@@ -84,7 +85,7 @@ struct Article {
   // text is at hand, the memo's table often far from the caches.
   std::u16string_view StemText(TextTable::Id id) const {
     const StemInToken place = stemInFirstWord[id];
-    if (place.Found()) return EntryWord(id).substr(place.start, place.units);
+    if (place.Verbatim()) return EntryWord(id).substr(place.start, place.units);
     return stemTexts->Text(stemIds[id]);
   }
   // The word-list entry of a stem: its first word, its text and its count.

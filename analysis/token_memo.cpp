@@ -28,8 +28,11 @@ TokenFacts TokenMemo::FactsFromDictionary(std::u16string_view token) {
     m_runStemIds.push_back(TextTable::kAbsent);
     m_stemIsGraderTerm.push_back(m_dictionary->IsGraderTerm(m_scratch) ? 1 : 0);
   }
-  const StemInToken place = StemInToken::Of(m_scratch, token);
-  return {stem, place.units, place.start, m_dictionary->IsSentenceBreak(token)};
+  TokenFacts facts;
+  facts.stem = stem;
+  facts.SetInToken(StemInToken::Of(m_scratch, token));
+  facts.endsSentence = m_dictionary->IsSentenceBreak(token);
+  return facts;
 }
 
 TokenFacts TokenMemo::FactsOfLong(std::u16string_view token) {

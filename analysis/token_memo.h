@@ -22,12 +22,20 @@ namespace vellumtrace {
 struct TokenFacts {
   TextTable::Id stem = 0;  // in TokenMemo::Stems()
   // The stem's StemInToken, in fields of their own to keep the facts, read
-  // for every token, in eight bytes.
+  // for every token, in eight bytes: its start in the low seven bits of
+  // `stemStart`, `firstLowered` in the high one.
   uint16_t stemUnits = StemInToken::kNowhere;
   uint8_t stemStart = 0;
   bool endsSentence = false;
 
-  StemInToken InToken() const { return {stemStart, stemUnits}; }
+  StemInToken InToken() const {
+    return {static_cast<uint8_t>(stemStart & 0x7F), (stemStart & 0x80) != 0, stemUnits};
+  }
+  void SetInToken(StemInToken place) {
+    static_assert(StemInToken::kMostStart < 0x80);
+    stemUnits = place.units;
+    stemStart = static_cast<uint8_t>(place.start | (place.firstLowered ? 0x80 : 0));
+  }
 };
 static_assert(sizeof(TokenFacts) == 8);
 

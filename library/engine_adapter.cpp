@@ -78,10 +78,11 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
   result->keywords.clear();
   result->keywords.reserve(importantWords.size());
   result->titleWordCount = 0;
-  // Most stems lie in their first word, and their text is read from there
-  // with the word's. The others lie scattered in the memo: looked up first
-  // in a loop of independent loads, so that their cache misses overlap,
-  // rather than one at a time between the strings' work.
+  // Most stems lie in their first word (or do but for a capital), and their
+  // text is read from there with the word's. The others lie scattered in
+  // the memo: looked up first in a loop of independent loads, so that their
+  // cache misses overlap, rather than one at a time between the strings'
+  // work.
   stems.clear();
   for (const TextTable::Id id : importantWords) {
     if (article.stemInFirstWord[id].Found()) {
@@ -108,12 +109,13 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
       keyword.word.assign(narrow, word.size());
       if (place.Found()) {
         keyword.stem.assign(narrow + place.start, place.units);
+        if (place.firstLowered) keyword.stem[0] = static_cast<char>(keyword.stem[0] + ('a' - 'A'));
       } else {
         AssignUtf8(keyword.stem, stems[rank]);
       }
     } else {
       keyword.word = EncodeUtf8(word);
-      AssignUtf8(keyword.stem, place.Found() ? article.StemText(id) : stems[rank]);
+      AssignUtf8(keyword.stem, article.StemText(id));
     }
     keyword.count = article.stemCounts[id];
     if (rank < kTitleWords) ++result->titleWordCount;

@@ -21,7 +21,8 @@ using testing::ReadFile;
 // Each keyword against the dictionary itself: the stem of its word, the
 // first word of the text with that stem, and that stem's occurrences. The
 // rows put words where the stem is read from the word (after a stripped
-// mark) and where it is not (a rewritten end), and a character other than
+// mark, or after it with a capital lowered) and where it is not (a
+// rewritten end), and a character other than
 // ASCII at each end of a word, both in the middle of a text and at its end.
 TEST(EngineAdapter, EachKeywordIsTheFirstWordOfItsStem) {
   auto dictionary =
@@ -35,6 +36,7 @@ TEST(EngineAdapter, EachKeywordIsTheFirstWordOfItsStem) {
       "\xC3\xA9t\xC3\xA9s abcdefghijklmno\xC3\xA9 pqrstuvwxyzabcdef \"\xC3\xA9" "clairs\" na\xC3\xAF" "ve" + tail,
       "(abcdefghijklmnop) qrstuvwxyzabcdeF\xC3\xA9 \xF0\x9D\x84\x9E" "notes (\xC3\xA9t\xC3\xA9s",
       "x" + tail + " \xC3\xA9t\xC3\xA9s, abcdefghijklmno\xC3\xA9",
+      "Cats (Dogs \"Birds\" Cities, \xC3\x9C" "ber Tables Cats dogs TIDES Tidings" + tail,
   };
   for (const std::string& text : cases) {
     auto summary = Summarizer(*dictionary).Summarize(text);
