@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-"$build/bin/vellumtrace_bench" --benchmark_filter='Article2K' --benchmark_repetitions=5 \
+"$build/bin/vellumtrace_bench" --benchmark_filter='Article2K' --benchmark_repetitions=7 \
+  --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true --benchmark_format=json 2>/dev/null |
   python3 -c '
 import json, sys
