@@ -14,10 +14,12 @@
 
 namespace vellumtrace {
 
-// Narrows `text` (at most `kMostUnits`) into `out`; false, with `out`
-// unspecified, when a unit is not ASCII or the text is longer. The loop
-// has no early exit, so that the compiler does it several units at a time.
 inline constexpr size_t kNarrowMostUnits = 64;
+
+// Narrows `text` (at most kNarrowMostUnits units) into `out`; false, with
+// `out` unspecified, when a unit is not ASCII or the text is longer. The
+// loop has no early exit, so that the compiler does it several units at a
+// time.
 inline bool NarrowAscii(std::u16string_view text, char* out) {
   if (text.size() > kNarrowMostUnits) return false;
   char16_t any = 0;
@@ -28,6 +30,15 @@ inline bool NarrowAscii(std::u16string_view text, char* out) {
   return any < 0x80;
 }
 
+#if defined(__SSE2__)
+// Bit i set when unit i of the sixteen in `low` then `high` is ASCII.
+inline uint32_t AsciiLanes(__m128i low, __m128i high) {
+  // A unit's byte of `over` is zero exactly when the unit is below 0x80.
+  const __m128i over = _mm_packus_epi16(_mm_srli_epi16(low, 7), _mm_srli_epi16(high, 7));
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())));
+}
+#endif
+
 // The same for a text of at most sixteen units with sixteen readable from
 // its start (it lies within a longer text), into sixteen bytes of `out`.
 inline bool NarrowAscii16(std::u16string_view text, char* out) {
@@ -35,12 +46,8 @@ inline bool NarrowAscii16(std::u16string_view text, char* out) {
   const auto* at = reinterpret_cast<const __m128i*>(text.data());
   const __m128i low = _mm_loadu_si128(at);
   const __m128i high = _mm_loadu_si128(at + 1);
-  // A unit's byte of `over` is zero exactly when the unit is below 0x80.
-  const __m128i over = _mm_packus_epi16(_mm_srli_epi16(low, 7), _mm_srli_epi16(high, 7));
-  const auto ascii =
-      static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())));
   const uint32_t wanted = (uint32_t{1} << text.size()) - 1;
-  if ((ascii & wanted) != wanted) return false;
+  if ((AsciiLanes(low, high) & wanted) != wanted) return false;
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(low, high));
   return true;
 #else

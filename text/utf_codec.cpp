@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/ascii_narrow.h"
 #include "text/large_buffer.h"
 
 #if defined(__SSE2__)
@@ -192,13 +193,9 @@ bool AppendUtf8(std::string& out, std::u16string_view text, LoneSurrogate policy
     // eight units at a time where SSE2 is).
     size_t run = i;
 #if defined(__SSE2__)
-    // Adding 0x7F80 with saturation sets a unit's top bit exactly when the
-    // unit is 0x80 or more.
-    const __m128i lift = _mm_set1_epi16(0x7F80);
-    while (run + 8 <= text.size() &&
-           (_mm_movemask_epi8(_mm_adds_epu16(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + run)), lift)) &
-            0xAAAA) == 0) {
+    while (run + 8 <= text.size()) {
+      const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + run));
+      if ((AsciiLanes(units, units) & 0xFF) != 0xFF) break;
       run += 8;
     }
 #endif
