@@ -1,6 +1,8 @@
 // Splitting, stemming and counting in one pass over the text: tokens are
 // views into the text, and what the dictionary makes of each distinct
 // token comes from the memo, which learns it once.
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,11 +20,18 @@ namespace {
 class Analyser {
  public:
   Analyser(Article& article, TokenMemo& memo)
-      : m_article(article), m_memo(memo), m_runStemIds(memo.RunStemIds()) {}
+      : m_article(article),
+        m_memo(memo),
+        m_runStemIds(memo.RunStemIds()),
+        m_drafts(memo.RunStemDrafts()),
+        m_counts(memo.RunStemCounts()) {}
 
   ~Analyser() {
-    // The scratch goes back all kAbsent, for the next run.
-    for (const TextTable::Id id : m_article.stemIds) m_runStemIds[id] = TextTable::kAbsent;
+    // The scratch goes back all kAbsent, for the next run, however the
+    // run ended.
+    for (size_t id = 0; id < m_stemCount; ++id) {
+      m_runStemIds[m_drafts[id].facts.stem] = TextTable::kAbsent;
+    }
   }
 
   void Run() {
@@ -30,24 +39,36 @@ class Analyser {
     // At most one word per two units, plus the closing one: reserved once,
     // the pages only count as they fill, and no regrowth copies the list.
     ReserveLarge(m_article.words, text.size() / 2 + 2);
+    if (m_drafts.size() < kFirstDrafts) Grow(kFirstDrafts);
     m_article.sentences.push_back({0, 0});
+    // What AddWord changes, in registers.
+    Drafts drafts{m_drafts.data(), m_counts.data(), 0};
     size_t start = 0;
     while (true) {
       while (start < text.size() && IsSpaceChar(text[start])) ++start;
       if (start >= text.size()) break;
       const size_t stop = TokenEnd(text, start);
       const TokenFacts facts = m_memo.FactsOf(text.substr(start, stop - start));
-      AddWord(start, stop - start, facts);
+      AddWord(drafts, start, stop - start, facts);
       if (facts.endsSentence) CloseSentence();
       start = stop + 1;  // past the white space unit that ended the token
     }
     // Every split ends with a single-space word; later stages count it.
-    AddWord(text.size(), 1, m_memo.ClosingWordFacts());
+    AddWord(drafts, text.size(), 1, m_memo.ClosingWordFacts());
     CountLastSentence();
+    TakeStems();
     m_article.stemTexts = m_memo.Stems();
   }
 
  private:
+  static constexpr size_t kFirstDrafts = 1024;
+
+  struct Drafts {
+    TokenMemo::StemDraft* first;
+    int64_t* counts;
+    size_t count;
+  };
+
   // A sentence's words are counted when it closes, not word by word.
   void CountLastSentence() {
     SentenceSpan& last = m_article.sentences.back();
@@ -58,32 +79,63 @@ class Analyser {
     m_article.sentences.push_back({m_article.words.size(), 0});
   }
 
-  // Counts a word under the run's id of its stem.
-  void AddWord(size_t offset, size_t units, const TokenFacts& facts) {
-    TextTable::Id id = m_runStemIds[facts.stem];
-    if (id == TextTable::kAbsent) [[unlikely]] id = NewStem(facts, units);
+  // Counts a word under the run's id of its stem. A stem new to the run
+  // takes the next id, so run ids follow first occurrence.
+  //
+  // About half the words of a text are their stem's first, so a branch on
+  // it would be mispredicted about as often as not: every word writes the
+  // next id's draft, which a new stem keeps and any other word leaves to
+  // be written over.
+  void AddWord(Drafts& d, size_t offset, size_t units, TokenFacts facts) {
+    const auto next = static_cast<TextTable::Id>(d.count);
+    TextTable::Id& runId = m_runStemIds[facts.stem];
+    const bool isNew = runId == TextTable::kAbsent;
+    const TextTable::Id id = isNew ? next : runId;
+    runId = id;
+    d.first[next] = {facts, m_article.words.size(), units};
+    d.counts[next] = 0;
+    ++d.counts[id];
+    d.count += isNew ? 1 : 0;
+    m_stemCount = d.count;
+    if (d.count == m_drafts.size()) [[unlikely]] {
+      Grow(2 * d.count);
+      d.first = m_drafts.data();
+      d.counts = m_counts.data();
+    }
     m_article.AddWord(offset, id);
-    ++m_article.stemCounts[id];
   }
 
-  // A stem new to the run takes the next id, so run ids follow first
-  // occurrence.
-  [[gnu::noinline]] TextTable::Id NewStem(TokenFacts facts, size_t units) {
-    const TextTable::Id memoStem = facts.stem;
-    const auto id = static_cast<TextTable::Id>(m_article.stemIds.size());
-    m_runStemIds[memoStem] = id;
-    m_article.stemIds.push_back(memoStem);
-    m_article.stemCounts.push_back(0);
-    m_article.stemFirstWord.push_back(m_article.words.size());
-    m_article.stemFirstWordUnits.push_back(units);
-    m_article.stemInFirstWord.push_back(facts.InToken());
-    m_article.stemIsGraderTerm.push_back(m_memo.IsGraderTerm(memoStem) ? 1 : 0);
-    return id;
+  [[gnu::noinline]] void Grow(size_t drafts) {
+    m_drafts.resize(drafts);
+    m_counts.resize(drafts);
+  }
+
+  // The drafts of the run's stems into the article.
+  void TakeStems() {
+    Article& a = m_article;
+    const size_t n = m_stemCount;
+    a.stemCounts.assign(m_counts.begin(), m_counts.begin() + static_cast<std::ptrdiff_t>(n));
+    a.stemIds.resize(n);
+    a.stemFirstWord.resize(n);
+    a.stemFirstWordUnits.resize(n);
+    a.stemInFirstWord.resize(n);
+    a.stemIsGraderTerm.resize(n);
+    for (size_t id = 0; id < n; ++id) {
+      const TokenMemo::StemDraft& draft = m_drafts[id];
+      a.stemIds[id] = draft.facts.stem;
+      a.stemFirstWord[id] = draft.firstWord;
+      a.stemFirstWordUnits[id] = draft.firstWordUnits;
+      a.stemInFirstWord[id] = draft.facts.InToken();
+      a.stemIsGraderTerm[id] = draft.facts.graderTerm ? 1 : 0;
+    }
   }
 
   Article& m_article;
   TokenMemo& m_memo;
   std::vector<TextTable::Id>& m_runStemIds;
+  std::vector<TokenMemo::StemDraft>& m_drafts;
+  std::vector<int64_t>& m_counts;
+  size_t m_stemCount = 0;
 };
 
 }  // namespace

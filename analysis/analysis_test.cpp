@@ -169,7 +169,7 @@ TEST(WordList, CountsByStemInOrderOfFirstOccurrence) {
     std::vector<std::u16string> post;
     std::vector<std::tuple<std::u16string, std::u16string, int64_t>> expected;
   };
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {"the cat", u"the cat saw the dog.", {},
        {{u"the", u"the", 2}, {u"cat", u"cat", 1}, {u"saw", u"saw", 1},
         {u"dog.", u"dog.", 1}, {u" ", u" ", 1}}},
@@ -182,6 +182,18 @@ TEST(WordList, CountsByStemInOrderOfFirstOccurrence) {
       {"empty", u"", {}, {{u" ", u" ", 1}}},
       {"empty stems", u"ab cd", {u"ab", u"cd"}, {{u"ab", u"", 2}, {u" ", u" ", 1}}},
   };
+  // More stems than a run's first room for them, the first counted again
+  // at the end.
+  Case many{"3000 stems", u"", {}, {}};
+  for (int i = 0; i < 3000; ++i) {
+    const std::string narrow = "w" + std::to_string(i);
+    const std::u16string word(narrow.begin(), narrow.end());
+    many.text += word + u' ';
+    many.expected.emplace_back(word, word, i == 0 ? 2 : 1);
+  }
+  many.text += u"w0";
+  many.expected.emplace_back(u" ", u" ", 1);
+  cases.push_back(many);
   for (const Case& c : cases) {
     LanguageDictionary lists;
     lists.m_step1_post = c.post;
@@ -326,9 +338,10 @@ TEST(UnitScan, FindsWhatAUnitByUnitScanFinds) {
   }
 }
 
-// Tokens that share their first or last four units, or differ only in
-// length, each keep their own facts: every token over {a, b, .} of one to
-// seven units and a sample of eight to eleven, learnt in two orders.
+// Tokens that share their first or last four (or eight) units, or differ
+// only in length, each keep their own facts: every token over {a, b, .} of
+// one to seven units and samples of eight to nineteen, learnt in two
+// orders.
 TEST(TokenMemo, EachTokenKeepsItsOwnFacts) {
   LanguageDictionary lists;
   lists.m_linebreak = {u"."};
@@ -341,12 +354,20 @@ TEST(TokenMemo, EachTokenKeepsItsOwnFacts) {
       tokens.push_back(token);
     }
   }
+  // Eight to nineteen units: random tokens and their one-unit variants,
+  // the near neighbours that a key leaving a unit out would merge.
   std::mt19937 random(11);
-  for (int i = 0; i < 600; ++i) {
-    std::u16string token(8 + random() % 4, u'a');
-    for (char16_t& unit : token) unit = u"ab."[random() % 3];
-    if (i % 2 == 0) token[random() % token.size()] = 0x8000;
-    tokens.push_back(token);
+  for (size_t length = 8; length <= 19; ++length) {
+    for (int base = 0; base < 4; ++base) {
+      std::u16string token(length, u'a');
+      for (char16_t& unit : token) unit = u"ab."[random() % 3];
+      if (base % 2 == 0) token[random() % length] = 0x8000;
+      tokens.push_back(token);
+      for (size_t at = 0; at < length; ++at) {
+        tokens.push_back(token);
+        tokens.back()[at] = token[at] == u'a' ? u'b' : u'a';
+      }
+    }
   }
   for (const bool reversed : {false, true}) {
     TokenMemo memo;

@@ -13,6 +13,7 @@ void TokenMemo::Bind(std::shared_ptr<const CompiledDictionary> dictionary) {
 
 void TokenMemo::Clear() {
   m_shortTokens = decltype(m_shortTokens)();
+  m_mediumTokens = decltype(m_mediumTokens)();
   m_tokens = TextTable();
   m_facts.clear();
   m_stems = std::make_shared<TextTable>();
@@ -32,10 +33,16 @@ TokenFacts TokenMemo::FactsFromDictionary(std::u16string_view token) {
   facts.stem = stem;
   facts.SetInToken(StemInToken::Of(m_scratch, token));
   facts.endsSentence = m_dictionary->IsSentenceBreak(token);
+  facts.graderTerm = m_stemIsGraderTerm[stem] != 0;
   return facts;
 }
 
-TokenFacts TokenMemo::FactsOfLong(std::u16string_view token) {
+TokenFacts TokenMemo::FactsOfLonger(std::u16string_view token) {
+  if (token.size() <= MediumToken::kMostUnits) {
+    const MediumToken key = MediumToken::Of(token);
+    const auto found = m_mediumTokens.find(key);
+    return found != m_mediumTokens.end() ? found->second : Learn(m_mediumTokens, key, token);
+  }
   const TextTable::Id known = m_tokens.Find(token);
   if (known != TextTable::kAbsent) return m_facts[known];
   const TokenFacts facts = FactsFromDictionary(token);
@@ -44,8 +51,12 @@ TokenFacts TokenMemo::FactsOfLong(std::u16string_view token) {
   return facts;
 }
 
-TokenFacts TokenMemo::LearnShort(const ShortToken& key, std::u16string_view token) {
-  return m_shortTokens.try_emplace(key, FactsFromDictionary(token)).first->second;
+template <typename Key>
+TokenFacts TokenMemo::Learn(PackedTokenMap<Key>& map, const Key& key,
+                            std::u16string_view token) {
+  return map.try_emplace(key, FactsFromDictionary(token)).first->second;
 }
+template TokenFacts TokenMemo::Learn(PackedTokenMap<ShortToken>&, const ShortToken&,
+                                     std::u16string_view);
 
 }  // namespace vellumtrace

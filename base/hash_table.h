@@ -38,16 +38,15 @@ struct U16Hash {
   }
 };
 
-// The hash of two 8-byte words and a 4-byte one (a key packed into
-// integers), Abseil's where there is Abseil.
-inline size_t HashWords(uint64_t a, uint64_t b, uint32_t c) {
+// The hash of a key packed into integers, Abseil's where there is Abseil.
+template <typename... Words>
+inline size_t HashWords(Words... words) {
 #if VELLUMTRACE_HAVE_ABSL
-  return absl::HashOf(a, b, c);
+  return absl::HashOf(words...);
 #else
-  char bytes[sizeof a + sizeof b + sizeof c];
-  std::memcpy(bytes, &a, sizeof a);
-  std::memcpy(bytes + sizeof a, &b, sizeof b);
-  std::memcpy(bytes + sizeof a + sizeof b, &c, sizeof c);
+  char bytes[(sizeof words + ...)];
+  size_t at = 0;
+  ((std::memcpy(bytes + at, &words, sizeof words), at += sizeof words), ...);
   return std::hash<std::string_view>{}(std::string_view(bytes, sizeof bytes));
 #endif
 }

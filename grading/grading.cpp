@@ -38,9 +38,16 @@ void RankByCount(const Article& article, std::vector<TextTable::Id>& ids) {
 
 void GradeArticle(const Article& article, Grading& grading) {
   const size_t stems = article.StemCount();
+  // Without a branch: which stems are grader terms follows no pattern the
+  // processor could foresee.
+  std::vector<TextTable::Id>& important = grading.importantWords;
+  size_t kept = important.size();
+  important.resize(kept + stems);
   for (TextTable::Id id = 0; id < stems; ++id) {
-    if (article.stemIsGraderTerm[id] == 0) grading.importantWords.push_back(id);
+    important[kept] = id;
+    kept += article.stemIsGraderTerm[id] == 0 ? 1 : 0;
   }
+  important.resize(kept);
   // Among equally frequent words the earlier one ranks first.
   RankByCount(article, grading.importantWords);
 
