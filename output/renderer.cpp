@@ -28,6 +28,9 @@ void AppendSentenceWords(const Article& article, size_t sentence, std::u16string
   const std::u16string_view text = article.text;
   // Words that the text already separates by a single space are copied as
   // one piece; the piece ends where other white space (or none) follows.
+  // A word follows its neighbour after a single space exactly when the unit
+  // before it is a space and the one before that is not white space (so it
+  // is the neighbour's last), which needs no scan for the neighbour's end.
   size_t w = span.firstWord;
   const size_t end = span.firstWord + span.wordCount;
   while (w < end) {
@@ -37,12 +40,11 @@ void AppendSentenceWords(const Article& article, size_t sentence, std::u16string
       continue;
     }
     const size_t start = article.WordOffset(w);
-    size_t stop = TokenEnd(text, start);
-    for (++w; w < end && !article.IsSyntheticWord(w) && stop + 1 < text.size() &&
-              text[stop] == u' ' && article.WordOffset(w) == stop + 1;
-         ++w) {
-      stop = TokenEnd(text, stop + 1);
+    for (++w; w < end && !article.IsSyntheticWord(w); ++w) {
+      const size_t next = article.WordOffset(w);
+      if (text[next - 1] != u' ' || IsSpaceChar(text[next - 2])) break;
     }
+    const size_t stop = TokenEnd(text, article.WordOffset(w - 1));
     out.append(text.substr(start, stop - start));
     out += html::kWordSeparator;
   }
