@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -71,6 +72,20 @@ inline void AssignUtf8(std::string& out, std::u16string_view text) {
   }
 }
 
+// Sets the empty `out` to the `n` bytes at `from`, which has fifteen
+// readable. A short string (all but a few keywords) is filled by a copy of
+// fixed size, then cut to length: a copy of the exact length branches on
+// it, and word lengths follow no pattern the processor could foresee.
+inline void AssignShort(std::string& out, const char* from, size_t n) {
+  if (n > 15) [[unlikely]] {
+    out.assign(from, n);
+    return;
+  }
+  out.resize(15);
+  std::memcpy(out.data(), from, 15);
+  out.resize(n);
+}
+
 // The important words as the library's keywords, the synthetic closing
 // word left out; `stems` is scratch.
 void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& importantWords,
@@ -93,8 +108,8 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
     }
   }
   // A word with sixteen units of the text from its start is narrowed at
-  // one go.
-  char narrow[kNarrowMostUnits];
+  // one go; fifteen bytes past the longest word are readable (AssignShort).
+  char narrow[kNarrowMostUnits + 15] = {};
   for (size_t rank = 0; rank < importantWords.size(); ++rank) {
     const TextTable::Id id = importantWords[rank];
     if (article.IsSyntheticWord(article.stemFirstWord[id])) continue;
@@ -106,10 +121,13 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
                            ? NarrowAscii16(word, narrow)
                            : NarrowAscii(word, narrow);
     if (ascii) {
-      keyword.word.assign(narrow, word.size());
+      AssignShort(keyword.word, narrow, word.size());
       if (place.Found()) {
-        keyword.stem.assign(narrow + place.start, place.units);
-        if (place.firstLowered) keyword.stem[0] = static_cast<char>(keyword.stem[0] + ('a' - 'A'));
+        AssignShort(keyword.stem, narrow + place.start, place.units);
+        // Without a branch; a lowered stem is never empty, and an empty
+        // one's terminator gains nothing.
+        keyword.stem.data()[0] =
+            static_cast<char>(keyword.stem.data()[0] + (place.firstLowered ? 'a' - 'A' : 0));
       } else {
         AssignUtf8(keyword.stem, stems[rank]);
       }
