@@ -339,18 +339,20 @@ TEST(UnitScan, FindsWhatAUnitByUnitScanFinds) {
 }
 
 // Tokens that share their first or last four (or eight) units, or differ
-// only in length, each keep their own facts: every token over {a, b, .} of
-// one to seven units and samples of eight to nineteen, learnt in two
+// only in length, each keep their own facts: every token over {a, b, ., NUL}
+// of one to seven units and samples of eight to nineteen, learnt in two
 // orders.
 TEST(TokenMemo, EachTokenKeepsItsOwnFacts) {
   LanguageDictionary lists;
   lists.m_linebreak = {u"."};
   const auto dictionary = Rules(lists);  // no rules: every token is its own stem
   std::vector<std::u16string> tokens;
+  // U+0000 too, which short keys pad with.
+  const std::u16string units(u"ab.\0", 4);
   for (size_t length = 1; length <= 7; ++length) {
-    for (size_t n = 0, count = static_cast<size_t>(std::pow(3, length)); n < count; ++n) {
+    for (size_t n = 0, count = static_cast<size_t>(std::pow(4, length)); n < count; ++n) {
       std::u16string token;
-      for (size_t i = 0, k = n; i < length; ++i, k /= 3) token += u"ab."[k % 3];
+      for (size_t i = 0, k = n; i < length; ++i, k /= 4) token += units[k % 4];
       tokens.push_back(token);
     }
   }
@@ -374,9 +376,12 @@ TEST(TokenMemo, EachTokenKeepsItsOwnFacts) {
     memo.Bind(dictionary);
     std::vector<std::u16string> order = tokens;
     if (reversed) std::reverse(order.begin(), order.end());
-    for (int pass = 0; pass < 2; ++pass) {
+    // Each pass frames the tokens in other text: a key must read the
+    // token's units and nothing around them.
+    for (const char16_t frame : {u'x', u'y'}) {
       for (const std::u16string& token : order) {
-        const TokenFacts facts = memo.FactsOf(token);
+        const std::u16string framed = std::u16string(16, frame) + token + std::u16string(16, frame);
+        const TokenFacts facts = memo.FactsOf(std::u16string_view(framed).substr(16, token.size()));
         ASSERT_EQ(memo.Stems()->Text(facts.stem), token);
         ASSERT_EQ(facts.endsSentence, token.ends_with(u'.')) << reversed;
       }

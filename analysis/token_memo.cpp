@@ -38,7 +38,7 @@ TokenFacts TokenMemo::FactsFromDictionary(std::u16string_view token) {
 }
 
 TokenFacts TokenMemo::FactsOfLonger(std::u16string_view token) {
-  if (token.size() <= MediumToken::kMostUnits) {
+  if (token.size() > ShortToken::kMostUnits && token.size() <= MediumToken::kMostUnits) {
     const MediumToken key = MediumToken::Of(token);
     const auto found = m_mediumTokens.find(key);
     return found != m_mediumTokens.end() ? found->second : Learn(m_mediumTokens, key, token);

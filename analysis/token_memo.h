@@ -1,6 +1,7 @@
 #ifndef VELLUMTRACE_ANALYSIS_TOKEN_MEMO_H_
 #define VELLUMTRACE_ANALYSIS_TOKEN_MEMO_H_
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -60,7 +61,7 @@ class TokenMemo {
 
   // By value: a look-up that learns may move what earlier ones returned.
   TokenFacts FactsOf(std::u16string_view token) {
-    if (token.size() > ShortToken::kMostUnits) return FactsOfLonger(token);
+    if (token.size() > ShortToken::kMostUnits || token.back() == 0) return FactsOfLonger(token);
     const ShortToken key = ShortToken::Of(token);
     const auto found = m_shortTokens.find(key);
     return found != m_shortTokens.end() ? found->second : Learn(m_shortTokens, key, token);
@@ -98,44 +99,63 @@ class TokenMemo {
 
  private:
   // Most tokens are short: packed into integers, such a token is its own
-  // key, and a look-up reads no text but the token's. Half a key is
-  // `kHalfWords` 8-byte words, four units each.
-  template <size_t kHalfWords>
-  struct PackedToken {
-    static constexpr size_t kHalfUnits = 4 * kHalfWords;
-    static constexpr size_t kMostUnits = 2 * kHalfUnits;
-    // Half a key's units or more: the first half and the last half
-    // (overlapping below kMostUnits), which with the length tell the token;
-    // fewer: the units themselves.
-    static PackedToken Of(std::u16string_view token) {
-      PackedToken key;
-      key.units = static_cast<uint32_t>(token.size());
-      if (token.size() >= kHalfUnits) {
-        std::memcpy(key.head, token.data(), sizeof key.head);
-        std::memcpy(key.tail, token.data() + token.size() - kHalfUnits, sizeof key.tail);
+  // key, and a look-up reads no text but the token's.
+  //
+  // Up to eight units, not ending in U+0000: the units, zero-padded to
+  // eight, which the last unit's not being zero makes a key of sixteen
+  // bytes without the length (the table's slots are a quarter smaller, and
+  // more of them stay in the processor's caches).
+  struct ShortToken {
+    static constexpr size_t kMostUnits = 8;
+    static ShortToken Of(std::u16string_view token) {
+      ShortToken key;
+      const size_t n = token.size();
+      if (n >= 4) {
+        std::memcpy(&key.head, token.data(), sizeof key.head);
+        uint64_t last;
+        std::memcpy(&last, token.data() + n - 4, sizeof last);
+        // Less the units `head` has already: up to all four, in two steps
+        // since a shift by 64 is undefined.
+        const auto drop = static_cast<unsigned>(16 * (8 - n));
+        if constexpr (std::endian::native == std::endian::little) {
+          key.tail = (last >> (drop / 2)) >> (drop - drop / 2);
+        } else {
+          key.tail = (last << (drop / 2)) << (drop - drop / 2);
+        }
       } else {
-        for (size_t i = 0; i < token.size(); ++i) {
-          key.head[i / 4] |= uint64_t{token[i]} << (16 * (i % 4));
+        for (size_t i = 0; i < n; ++i) {
+          const unsigned at = std::endian::native == std::endian::little ? i : 3 - i;
+          key.head |= uint64_t{token[i]} << (16 * at);
         }
       }
       return key;
     }
-    bool operator==(const PackedToken&) const = default;
-    uint64_t head[kHalfWords] = {};
-    uint64_t tail[kHalfWords] = {};
+    bool operator==(const ShortToken&) const = default;
+    uint64_t head = 0;
+    uint64_t tail = 0;
+  };
+  // Nine to sixteen units (nearly all the others): the first and the last
+  // eight, overlapping, which with the length tell the token.
+  struct MediumToken {
+    static constexpr size_t kMostUnits = 16;
+    static MediumToken Of(std::u16string_view token) {
+      MediumToken key;
+      key.units = static_cast<uint32_t>(token.size());
+      std::memcpy(key.head, token.data(), sizeof key.head);
+      std::memcpy(key.tail, token.data() + token.size() - 8, sizeof key.tail);
+      return key;
+    }
+    bool operator==(const MediumToken&) const = default;
+    uint64_t head[2] = {};
+    uint64_t tail[2] = {};
     uint32_t units = 0;
   };
   struct PackedTokenHash {
-    size_t operator()(const PackedToken<1>& key) const {
-      return HashWords(key.head[0], key.tail[0], key.units);
-    }
-    size_t operator()(const PackedToken<2>& key) const {
+    size_t operator()(const ShortToken& key) const { return HashWords(key.head, key.tail); }
+    size_t operator()(const MediumToken& key) const {
       return HashWords(key.head[0], key.head[1], key.tail[0], key.tail[1], key.units);
     }
   };
-  // Up to eight units; nine to sixteen (nearly all the others).
-  using ShortToken = PackedToken<1>;
-  using MediumToken = PackedToken<2>;
   template <typename Key>
   using PackedTokenMap = HashMap<Key, TokenFacts, PackedTokenHash>;
 
