@@ -43,15 +43,24 @@ class Analyser {
     m_article.sentences.push_back({0, 0});
     // What AddWord changes, in registers.
     Drafts drafts{m_drafts.data(), m_counts.data(), 0};
+    // In batches, two loops: the first splits and looks the tokens up, the
+    // second counts them. Kept apart, the look-ups of one batch, which miss
+    // the caches in a large memo, do not wait on one another's counting.
+    Pending batch[kBatch];
     size_t start = 0;
-    while (true) {
-      while (start < text.size() && IsSpaceChar(text[start])) ++start;
-      if (start >= text.size()) break;
-      const size_t stop = TokenEnd(text, start);
-      const TokenFacts facts = m_memo.FactsOf(text.substr(start, stop - start));
-      AddWord(drafts, start, stop - start, facts);
-      if (facts.endsSentence) CloseSentence();
-      start = stop + 1;  // past the white space unit that ended the token
+    while (start < text.size()) {
+      size_t tokens = 0;
+      while (tokens < kBatch) {
+        while (start < text.size() && IsSpaceChar(text[start])) ++start;
+        if (start >= text.size()) break;
+        const size_t stop = TokenEnd(text, start);
+        batch[tokens++] = {start, stop - start, m_memo.FactsOf(text.substr(start, stop - start))};
+        start = stop + 1;  // past the white space unit that ended the token
+      }
+      for (size_t i = 0; i < tokens; ++i) {
+        AddWord(drafts, batch[i].start, batch[i].units, batch[i].facts);
+        if (batch[i].facts.endsSentence) CloseSentence();
+      }
     }
     // Every split ends with a single-space word; later stages count it.
     AddWord(drafts, text.size(), 1, m_memo.ClosingWordFacts());
@@ -62,6 +71,13 @@ class Analyser {
 
  private:
   static constexpr size_t kFirstDrafts = 1024;
+  static constexpr size_t kBatch = 64;
+
+  struct Pending {
+    size_t start;
+    size_t units;
+    TokenFacts facts;
+  };
 
   struct Drafts {
     TokenMemo::StemDraft* first;

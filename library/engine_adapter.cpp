@@ -81,8 +81,7 @@ inline void AssignShort(std::string& out, const char* from, size_t n) {
     out.assign(from, n);
     return;
   }
-  out.resize(15);
-  std::memcpy(out.data(), from, 15);
+  out.assign(from, 15);
   out.resize(n);
 }
 
