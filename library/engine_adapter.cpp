@@ -85,6 +85,21 @@ inline void AssignShort(std::string& out, const char* from, size_t n) {
   out.resize(n);
 }
 
+#if defined(__SSE2__)
+// Sets the empty `out` to the first `n` (at most fifteen) of `bytes`,
+// stored from the register. Bytes just stored to memory and read back
+// from within would wait for the store to finish (its forwarding fails
+// for such reads), and a keyword's word is read right after it is
+// narrowed.
+inline void AssignLanes(std::string& out, __m128i bytes, size_t n) {
+  out.resize(15);
+  char* to = out.data();
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(to), bytes);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(to + 7), _mm_srli_si128(bytes, 7));
+  out.resize(n);
+}
+#endif
+
 // The important words as the library's keywords, the synthetic closing
 // word left out; `stems` is scratch.
 void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& importantWords,
@@ -116,13 +131,31 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
     const std::u16string_view word = article.EntryWord(id);
     const StemInToken place = article.stemInFirstWord[id];
     const auto at = static_cast<size_t>(word.data() - article.text.data());
-    const bool ascii = word.size() <= 16 && at + 16 <= article.text.size()
-                           ? NarrowAscii16(word, narrow)
-                           : NarrowAscii(word, narrow);
+    const bool fits16 = word.size() <= 16 && at + 16 <= article.text.size();
+#if defined(__SSE2__)
+    // Most words: narrowed in a register, the strings stored from there.
+    __m128i lanes;
+    const bool inLanes = fits16 && word.size() <= 15 && NarrowAscii16(word, &lanes);
+    if (inLanes) {
+      AssignLanes(keyword.word, lanes, word.size());
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(narrow), lanes);  // for a stem within
+    }
+#else
+    constexpr bool inLanes = false;
+#endif
+    const bool ascii = inLanes || (fits16 ? NarrowAscii16(word, narrow) : NarrowAscii(word, narrow));
     if (ascii) {
-      AssignShort(keyword.word, narrow, word.size());
+      if (!inLanes) AssignShort(keyword.word, narrow, word.size());
       if (place.Found()) {
+#if defined(__SSE2__)
+        if (inLanes && place.start == 0) {
+          AssignLanes(keyword.stem, lanes, place.units);
+        } else {
+          AssignShort(keyword.stem, narrow + place.start, place.units);
+        }
+#else
         AssignShort(keyword.stem, narrow + place.start, place.units);
+#endif
         // Without a branch; a lowered stem is never empty, and an empty
         // one's terminator gains nothing.
         keyword.stem.data()[0] =

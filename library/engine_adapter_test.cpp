@@ -32,7 +32,7 @@ TEST(EngineAdapter, EachKeywordIsTheFirstWordOfItsStem) {
   const std::string tail = " and the rest of a sentence of filler words.";
   const std::string cases[] = {
       ReadFile(testing::SourceDir() / "tests/golden/stemming_and_grading/text.txt"),
-      "(parties) \"cities\" Tables tables (Tables. city" + tail,
+      "(parties) \"cities\" Tables tables (Tables. city abcdefghijklmnop qrstuvwxyzabcde" + tail,
       "\xC3\xA9t\xC3\xA9s abcdefghijklmno\xC3\xA9 pqrstuvwxyzabcdef \"\xC3\xA9" "clairs\" na\xC3\xAF" "ve" + tail,
       "(abcdefghijklmnop) qrstuvwxyzabcdeF\xC3\xA9 \xF0\x9D\x84\x9E" "notes (\xC3\xA9t\xC3\xA9s",
       "x" + tail + " \xC3\xA9t\xC3\xA9s, abcdefghijklmno\xC3\xA9",

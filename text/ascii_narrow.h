@@ -39,16 +39,25 @@ inline uint32_t AsciiLanes(__m128i low, __m128i high) {
 }
 #endif
 
-// The same for a text of at most sixteen units with sixteen readable from
-// its start (it lies within a longer text), into sixteen bytes of `out`.
-inline bool NarrowAscii16(std::u16string_view text, char* out) {
 #if defined(__SSE2__)
+// The same for a text of at most sixteen units with sixteen readable from
+// its start (it lies within a longer text), into a register.
+inline bool NarrowAscii16(std::u16string_view text, __m128i* out) {
   const auto* at = reinterpret_cast<const __m128i*>(text.data());
   const __m128i low = _mm_loadu_si128(at);
   const __m128i high = _mm_loadu_si128(at + 1);
   const uint32_t wanted = (uint32_t{1} << text.size()) - 1;
-  if ((AsciiLanes(low, high) & wanted) != wanted) return false;
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(low, high));
+  *out = _mm_packus_epi16(low, high);
+  return (AsciiLanes(low, high) & wanted) == wanted;
+}
+#endif
+
+// The same into sixteen bytes of `out`.
+inline bool NarrowAscii16(std::u16string_view text, char* out) {
+#if defined(__SSE2__)
+  __m128i bytes;
+  if (!NarrowAscii16(text, &bytes)) return false;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
   return true;
 #else
   return NarrowAscii(text, out);
