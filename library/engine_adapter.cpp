@@ -143,19 +143,19 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
 #else
     constexpr bool inLanes = false;
 #endif
-    const bool ascii = inLanes || (fits16 ? NarrowAscii16(word, narrow) : NarrowAscii(word, narrow));
+    const bool ascii =
+        inLanes || (fits16 ? NarrowAscii16(word, narrow) : NarrowAscii(word, narrow));
     if (ascii) {
       if (!inLanes) AssignShort(keyword.word, narrow, word.size());
       if (place.Found()) {
 #if defined(__SSE2__)
         if (inLanes && place.start == 0) {
           AssignLanes(keyword.stem, lanes, place.units);
-        } else {
+        } else
+#endif
+        {
           AssignShort(keyword.stem, narrow + place.start, place.units);
         }
-#else
-        AssignShort(keyword.stem, narrow + place.start, place.units);
-#endif
         // Without a branch; a lowered stem is never empty, and an empty
         // one's terminator gains nothing.
         keyword.stem.data()[0] =
