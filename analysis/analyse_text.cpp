@@ -32,6 +32,12 @@ class Analyser {
     for (size_t id = 0; id < m_stemCount; ++id) {
       m_runStemIds[m_drafts[id].facts.stem] = TextTable::kAbsent;
     }
+    // The drafts' room stays for the next run, unless a large text grew it:
+    // the memo, and with it the room, may outlive many runs.
+    if (m_drafts.size() > kMostKeptDrafts) {
+      m_drafts = std::vector<TokenMemo::StemDraft>();
+      m_counts = std::vector<int64_t>();
+    }
   }
 
   void Run() {
@@ -71,6 +77,7 @@ class Analyser {
 
  private:
   static constexpr size_t kFirstDrafts = 1024;
+  static constexpr size_t kMostKeptDrafts = 16 * 1024;
   static constexpr size_t kBatch = 64;
 
   struct Pending {

@@ -247,6 +247,29 @@ TEST(WordList, AMemoKeptAcrossTextsChangesNoAnalysis) {
   }
 }
 
+// A text of many stems grows the memo's scratch for a run; the memo, which
+// may be kept for the process's life, does not keep that room, and the
+// next run starts from a clean scratch.
+TEST(WordList, ALargeTextLeavesNoLargeScratchInTheMemo) {
+  LanguageDictionary lists;
+  lists.m_linebreak = {u"."};
+  const auto dictionary = Rules(lists);
+  std::u16string many;
+  for (int i = 0; i < 40000; ++i) {
+    const std::string word = "w" + std::to_string(i) + " ";
+    many.append(word.begin(), word.end());
+  }
+  TokenMemo memo;
+  memo.Bind(dictionary);
+  for (const std::u16string& text : {many, std::u16string(u"w7 w1 w7.")}) {
+    Article article;
+    article.text = text;
+    AnalyseText(article, memo);
+    EXPECT_EQ(Listed(article), Listed(Analysed(text, *dictionary))) << text.size();
+    EXPECT_LT(memo.RunStemDrafts().capacity() * sizeof(TokenMemo::StemDraft), size_t{1} << 20);
+  }
+}
+
 // Texts of 2^32 units and more keep each word's high offset bits aside.
 TEST(WordList, OffsetsPastFourGigaUnitsSurvive) {
   const std::vector<size_t> offsets = {0, 7, 0xFFFF'FFFF, size_t{1} << 32, (size_t{1} << 32) + 9,
