@@ -59,7 +59,8 @@ class TokenMemo {
   // or a memo grown past its bound, starts afresh.
   void Bind(std::shared_ptr<const CompiledDictionary> dictionary);
 
-  // By value: a look-up that learns may move what earlier ones returned.
+  // What the dictionary makes of `token` (not empty). By value: a look-up
+  // that learns may move what earlier ones returned.
   TokenFacts FactsOf(std::u16string_view token) {
     if (token.size() > ShortToken::kMostUnits || token.back() == 0) return FactsOfLonger(token);
     const ShortToken key = ShortToken::Of(token);
@@ -79,8 +80,8 @@ class TokenMemo {
   // Scratch for a run: by memo stem id, the run's own stem id (or
   // TextTable::kAbsent), and all of them kAbsent between runs.
   std::vector<TextTable::Id>& RunStemIds() { return m_runStemIds; }
-  // Scratch for a run: by run stem id, the facts of the stem's first word,
-  // where that word is, and the stem's count.
+  // Scratch for a run: by run stem id, the facts of the stem's first word
+  // and where that word is; and the stem's count.
   struct StemDraft {
     TokenFacts facts;
     size_t firstWord = 0;
@@ -168,7 +169,7 @@ class TokenMemo {
   std::shared_ptr<const CompiledDictionary> m_dictionary;
   PackedTokenMap<ShortToken> m_shortTokens;
   PackedTokenMap<MediumToken> m_mediumTokens;
-  // The longer tokens.
+  // The others: over sixteen units, or short but ending in U+0000.
   TextTable m_tokens;
   std::vector<TokenFacts> m_facts;  // by token id
   std::shared_ptr<TextTable> m_stems;
