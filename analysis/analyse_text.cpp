@@ -119,7 +119,7 @@ class Analyser {
     d.counts[next] = 0;
     ++d.counts[id];
     d.count += isNew ? 1 : 0;
-    m_stemCount = d.count;
+    m_stemCount = d.count;  // for the destructor, should a later step throw
     if (d.count == m_drafts.size()) [[unlikely]] {
       Grow(2 * d.count);
       d.first = m_drafts.data();

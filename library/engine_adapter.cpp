@@ -121,8 +121,7 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
       __builtin_prefetch(stems.back().data());
     }
   }
-  // A word with sixteen units of the text from its start is narrowed at
-  // one go; fifteen bytes past the longest word are readable (AssignShort).
+  // Fifteen bytes past the longest word are readable (AssignShort).
   char narrow[kNarrowMostUnits + 15] = {};
   for (size_t rank = 0; rank < importantWords.size(); ++rank) {
     const TextTable::Id id = importantWords[rank];
@@ -130,12 +129,13 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
     Keyword& keyword = result->keywords.emplace_back();
     const std::u16string_view word = article.EntryWord(id);
     const StemInToken place = article.stemInFirstWord[id];
-    const auto at = static_cast<size_t>(word.data() - article.text.data());
-    const bool fits16 = word.size() <= 16 && at + 16 <= article.text.size();
 #if defined(__SSE2__)
-    // Most words: narrowed in a register, the strings stored from there.
+    // Most words, those with sixteen units of the text from their start:
+    // narrowed in a register, the strings stored from there.
+    const auto at = static_cast<size_t>(word.data() - article.text.data());
     __m128i lanes;
-    const bool inLanes = fits16 && word.size() <= 15 && NarrowAscii16(word, &lanes);
+    const bool inLanes =
+        word.size() <= 15 && at + 16 <= article.text.size() && NarrowAscii16(word, &lanes);
     if (inLanes) {
       AssignLanes(keyword.word, lanes, word.size());
       _mm_storeu_si128(reinterpret_cast<__m128i*>(narrow), lanes);  // for a stem within
@@ -143,8 +143,7 @@ void TakeKeywords(const Article& article, const std::vector<TextTable::Id>& impo
 #else
     constexpr bool inLanes = false;
 #endif
-    const bool ascii =
-        inLanes || (fits16 ? NarrowAscii16(word, narrow) : NarrowAscii(word, narrow));
+    const bool ascii = inLanes || NarrowAscii(word, narrow);
     if (ascii) {
       if (!inLanes) AssignShort(keyword.word, narrow, word.size());
       if (place.Found()) {

@@ -3,7 +3,7 @@
 
 // ASCII UTF-16 to bytes, for the many short words a run hands out as UTF-8
 // (their UTF-8 is their narrowed units): no codec call and no length to
-// find, and, where sixteen units are readable, no loop either.
+// find, and, where SSE2 is and sixteen units are readable, no loop either.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -37,11 +37,10 @@ inline uint32_t AsciiLanes(__m128i low, __m128i high) {
   const __m128i over = _mm_packus_epi16(_mm_srli_epi16(low, 7), _mm_srli_epi16(high, 7));
   return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())));
 }
-#endif
 
-#if defined(__SSE2__)
-// The same for a text of at most sixteen units with sixteen readable from
-// its start (it lies within a longer text), into a register.
+// The same as NarrowAscii without a loop, into a register, for a text of at
+// most sixteen units with sixteen readable from its start (it lies within a
+// longer text).
 inline bool NarrowAscii16(std::u16string_view text, __m128i* out) {
   const auto* at = reinterpret_cast<const __m128i*>(text.data());
   const __m128i low = _mm_loadu_si128(at);
@@ -51,18 +50,6 @@ inline bool NarrowAscii16(std::u16string_view text, __m128i* out) {
   return (AsciiLanes(low, high) & wanted) == wanted;
 }
 #endif
-
-// The same into sixteen bytes of `out`.
-inline bool NarrowAscii16(std::u16string_view text, char* out) {
-#if defined(__SSE2__)
-  __m128i bytes;
-  if (!NarrowAscii16(text, &bytes)) return false;
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-  return true;
-#else
-  return NarrowAscii(text, out);
-#endif
-}
 
 }  // namespace vellumtrace
 
